@@ -1,0 +1,94 @@
+// The frame of a run: loading, the order of the steps, writing the tables.
+#include "exportar/exportar_run.h"
+
+#include <system_error>
+
+#include "io/atomic_file.h"
+#include "plantillas/tramos.h"
+#include "run/errores.h"
+#include "tables/working_tables.h"
+#include "text/cp1252.h"
+#include "xml/itaca_paths.h"
+
+namespace zi {
+namespace fs = std::filesystem;
+
+ExportarRun::ExportarRun(fs::path directorio, Preguntas& preguntas)
+    : dir_(std::move(directorio)), preguntas_(preguntas) {}
+
+void ExportarRun::CargarDocumento(const fs::path& archivo) {
+  std::error_code ec;
+  if (archivo.empty() || !fs::is_regular_file(archivo, ec)) throw ArchivoNoExiste(kNoExisteArchivo);
+  DocXML = xml::Document::load(archivo);
+  ArchivoXML = archivo;
+  if (DocXML.fellBackTo1252())
+    avisos_.add(TipoAviso::CodificacionSupuesta, {{"archivo", text::utf8ToCp1252(io::nombreArchivo(archivo.filename()))}},
+                "El archivo no declara codificación y no es UTF-8 válido: se ha leído como Windows-1252.");
+}
+
+bool ExportarRun::tienePlantillas() const { return !DocXML.select(itaca::kPlantillasHorario).empty(); }
+
+void ExportarRun::AplicarPlantilla(const EleccionPlantilla& eleccion, std::string_view idioma) {
+  PlantillaSel = eleccion.plantilla;
+  ComboBoxValCast = std::string(idioma);
+  TurnoSel = eleccion.turno;
+  ListBoxPlanti = eleccion.periodos;
+}
+
+void ExportarRun::Ejecutar() {
+  std::error_code ec;
+  if (!fs::is_directory(dir_, ec))
+    throw RunError("No existe el directorio de trabajo " + io::nombreArchivo(dir_) + ".");
+  // A run starts from empty lists and tables, also after a run that failed.
+  tablas_.clear();
+  CodigosUsados.clear();
+  NombresUsados.clear();
+  ContenidosUsados.clear();
+
+  ImportarDocentes();
+  ImportarCursosGrupos();
+  ImportarContenidos();
+  ImportarOcupaciones();
+  ImportarAulas();
+  GenerarAsignaciones();
+  ImportarHorariosGrupo();
+  ImportarHorariosOcupaciones();
+  QuitarSinClases();
+  CrearTramos();
+  GuardarTablas();
+}
+
+void ExportarRun::crear(const std::string& nombre) { tablas_.insert_or_assign(nombre, tables::newTable(nombre)); }
+
+dbf::Table& ExportarRun::tabla(const std::string& nombre) {
+  auto it = tablas_.find(nombre);
+  if (it == tablas_.end()) throw RunError("La tabla " + nombre + " no se ha creado en esta ejecución.");
+  return it->second;
+}
+
+void ExportarRun::CrearTramos() {
+  tablas_.insert_or_assign(tables::DIASHORAST, ConstruirTramos(ListBoxPlanti, PlantillaSel, ComboBoxValCast));
+}
+
+void ExportarRun::GuardarTablas() {
+  // Every file is staged first; only when all are written do they replace the
+  // old ones, so a failure while writing leaves every table as it was.
+  std::vector<io::StagedFile> staged;
+  for (const auto& nombre : tables::builtTables()) {
+    auto it = tablas_.find(nombre);
+    if (it == tablas_.end()) continue;
+    staged.emplace_back(io::findFile(dir_, nombre + ".DBF"), it->second.serialize());
+  }
+  for (auto& f : staged) {
+    f.commit();
+    // An index of the old table would no longer match the new one.
+    fs::path mdx = f.target();
+    mdx.replace_extension(".MDX");
+    mdx = io::findFile(dir_, mdx.filename().string());
+    std::error_code ec;
+    if (fs::exists(mdx, ec) && !fs::remove(mdx, ec))
+      throw RunError("No se puede borrar el índice " + io::nombreArchivo(mdx) + ": " + ec.message());
+  }
+}
+
+}  // namespace zi

@@ -1,0 +1,55 @@
+// Writing files so that a failure never leaves a half-written one: the bytes
+// go to a temporary file in the target's directory, which is then renamed over
+// the target. Until the rename the old file is untouched.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zi::io {
+
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A temporary file written beside its target, removed on destruction unless
+// committed.
+class StagedFile {
+ public:
+  StagedFile(std::filesystem::path target, std::string_view bytes);  // throws FileError
+  ~StagedFile();
+  StagedFile(StagedFile&&) noexcept;
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+  StagedFile& operator=(StagedFile&&) = delete;
+
+  // Renames the temporary file over the target. Throws FileError.
+  void commit();
+  const std::filesystem::path& target() const { return target_; }
+
+ private:
+  std::filesystem::path target_;
+  std::filesystem::path temp_;
+  bool done_ = false;
+};
+
+// Writes one file through a temporary file and a rename. Throws FileError
+// naming the file and the reason.
+void writeAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+// The path as UTF-8 text, for messages.
+std::string nombreArchivo(const std::filesystem::path& path);
+
+// Reads a whole file. Throws FileError naming the file and the reason.
+std::string readAll(const std::filesystem::path& path);
+
+// The path in `dir` of the file called `name`, compared without regard to case
+// when no file of exactly that name exists (a working directory copied from
+// another system may hold "proft.dbf"). Returns dir / name when none matches.
+std::filesystem::path findFile(const std::filesystem::path& dir, const std::string& name);
+
+}  // namespace zi::io

@@ -1,0 +1,194 @@
+// Our dBase table engine.
+//
+// A table is held whole in memory while a run works on it and is written back
+// in one piece: to a temporary file in the same directory, then renamed over
+// the old file, so that no failure ever leaves a half-written table.
+//
+// Rows are addressed by their record number, counted from 1 in file order and
+// stable until the table is packed. Deleting only marks a row; packing removes
+// the marked rows for good and renumbers the rest.
+//
+// Tables we create are written at the lowest dBase level that holds their field
+// names: dBase III (version byte 0x03, 32-byte field descriptors, names of up
+// to 10 characters) or dBase level 7 (version byte 0x04, 68-byte header with
+// the language-driver name, 48-byte descriptors, names up to 31 characters).
+// Both use only the types C, L and N, and hold text in Windows-1252.
+//
+// Tables written by other programs (the host's solution table) may be dBase
+// III, dBase IV, dBase level 7 or FoxPro, with any of the usual field types;
+// their fields can be read by name whatever their physical type.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace zi::dbf {
+
+class DbfError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The logical types the working tables use.
+enum class FieldType { Text, Logical, Float, Integer };
+
+struct FieldDef {
+  std::string name;
+  FieldType type;
+  int width;         // characters of the field in the file
+  int decimals = 0;  // Float only
+};
+
+// A field as it stands in a file.
+struct Field {
+  std::string name;  // upper case as stored
+  char type;         // 'C', 'N', 'F', 'L', 'D', 'I', 'O', '@', '+', ...
+  int width;
+  int decimals;
+  int offset;        // byte offset within the record, after the deletion flag
+};
+
+enum class Level { DBase3, DBase7, Foreign };
+
+using RecNo = std::uint32_t;
+
+class Table {
+ public:
+  // A new, empty table with these fields. The level is the lowest that holds
+  // every field name (dBase III when all names have at most 10 characters).
+  Table(std::string name, const std::vector<FieldDef>& defs);
+
+  // A copy starts without the locate indexes (they are rebuilt on demand).
+  Table(const Table& other);
+  Table& operator=(const Table& other);
+  Table(Table&&) = default;
+  Table& operator=(Table&&) = default;
+
+  // Reads a table file of any supported level. Any fault of the file (too
+  // short, bad header, field list or record length that does not fit, fewer
+  // records than the header claims) is a DbfError naming the file.
+  static Table readFile(const std::filesystem::path& path);
+  // The same from bytes in memory; `what` names the source in errors.
+  static Table readBytes(std::string_view bytes, const std::string& what);
+
+  // The file image: header, records with their flags, one 0x1A at the end.
+  // The date of last update is today's unless setUpdateDate fixed it.
+  // Only dBase III and level 7 tables are written: a table read from any other
+  // layout (FoxPro, dBase IV, ...) is a DbfError here.
+  std::string serialize() const;
+  void setUpdateDate(int year, int month, int day);
+
+  // Writes the table to `path` through a temporary file in the same directory
+  // and a rename. Throws DbfError naming the file on any failure; the old file
+  // is then untouched and the temporary file removed.
+  void writeFile(const std::filesystem::path& path) const;
+
+  const std::string& name() const { return name_; }
+  Level level() const { return level_; }
+  const std::vector<Field>& fields() const { return fields_; }
+  // Index of the field with this name (exact, upper case), or -1.
+  int fieldIndex(std::string_view name) const;
+  // As fieldIndex, but a missing field is a DbfError naming the table.
+  int requireField(std::string_view name) const;
+
+  // Number of rows in the file, deleted ones included: the highest RecNo.
+  RecNo recordCount() const { return static_cast<RecNo>(deleted_.size()); }
+  // Rows not marked as deleted.
+  RecNo liveCount() const { return recordCount() - deletedCount_; }
+  bool isDeleted(RecNo r) const;
+
+  // Appends a blank row and returns its record number.
+  RecNo append();
+  // Marks a row deleted (it disappears from every locate).
+  void remove(RecNo r);
+  // Drops the marked rows for good; the others are renumbered from 1.
+  void pack();
+
+  // Reading. Text is the stored text without trailing blanks; a numeric field
+  // gives its number written without needless zeros ("3", not "3.00"); a
+  // logical field "T" or "F" (empty when blank); a binary field its value.
+  std::string getText(RecNo r, int field) const;
+  std::string getText(RecNo r, std::string_view field) const { return getText(r, requireField(field)); }
+  double getFloat(RecNo r, int field) const;  // blank or unreadable: 0
+  double getFloat(RecNo r, std::string_view field) const { return getFloat(r, requireField(field)); }
+  long long getInteger(RecNo r, int field) const;  // whole part; blank: 0
+  long long getInteger(RecNo r, std::string_view field) const { return getInteger(r, requireField(field)); }
+  bool getLogical(RecNo r, int field) const;  // T, t, Y, y are true
+  bool getLogical(RecNo r, std::string_view field) const { return getLogical(r, requireField(field)); }
+
+  // Writing. A text longer than the field is stored cut to its width; the
+  // empty text leaves the field blank. A number that does not fit its field
+  // is a DbfError (never a silently wrong value).
+  void setText(RecNo r, int field, std::string_view value);
+  void setText(RecNo r, std::string_view field, std::string_view value) { setText(r, requireField(field), value); }
+  void setFloat(RecNo r, int field, double value);
+  void setFloat(RecNo r, std::string_view field, double value) { setFloat(r, requireField(field), value); }
+  void setInteger(RecNo r, int field, long long value);
+  void setInteger(RecNo r, std::string_view field, long long value) { setInteger(r, requireField(field), value); }
+  void setLogical(RecNo r, int field, bool value);
+  void setLogical(RecNo r, std::string_view field, bool value) { setLogical(r, requireField(field), value); }
+
+  // The first live row, in file order, whose fields all equal the values
+  // exactly (case counts, no partial match). `key` is one field name or several
+  // joined by ";", one value per field. The stored text, cut to its field's
+  // width and without its trailing blanks, is compared with the whole value,
+  // so a value longer than its field never matches. A field of any other type
+  // is compared by its getText form: a numeric field matches "3", not "3.00".
+  //
+  // Answered from an index built on the first call for that key and kept right
+  // through append, edit, delete and pack: no call scans the table.
+  std::optional<RecNo> locate(std::string_view key, const std::vector<std::string_view>& values) const;
+  std::optional<RecNo> locate(std::string_view key, std::string_view value) const {
+    return locate(key, std::vector<std::string_view>{value});
+  }
+  // locate("A;B", {"x", "y"}) would be ambiguous without this one.
+  std::optional<RecNo> locate(std::string_view key, std::initializer_list<std::string_view> values) const {
+    return locate(key, std::vector<std::string_view>(values));
+  }
+
+ private:
+  struct Index {
+    std::vector<int> fields;
+    std::unordered_map<std::string, std::set<RecNo>> rows;
+  };
+
+  // Field names are looked up without building a std::string.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+
+  Table() = default;
+  void copyFrom(const Table& other);
+  bool binaryBigEndian() const;
+  std::string_view raw(RecNo r, int field) const;
+  char* rawMut(RecNo r, int field);
+  void checkRow(RecNo r) const;
+  std::string keyOf(const Index& ix, RecNo r) const;
+  void unindex(RecNo r, int field);
+  void reindex(RecNo r, int field);
+
+  std::string name_;
+  Level level_ = Level::DBase3;
+  unsigned char version_ = 0x03;
+  std::vector<Field> fields_;
+  std::unordered_map<std::string, int, NameHash, std::equal_to<>> byName_;
+  int recordLength_ = 1;       // flag byte included
+  std::string data_;           // records without their flag bytes
+  std::vector<bool> deleted_;  // one per record
+  RecNo deletedCount_ = 0;
+  int year_ = 0, month_ = 0, day_ = 0;
+  mutable std::map<std::string, Index, std::less<>> indexes_;
+  mutable std::vector<std::vector<Index*>> indexesOfField_;
+};
+
+}  // namespace zi::dbf

@@ -1,0 +1,532 @@
+#include "xml/xml_document.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+#include <random>
+#include <system_error>
+#include <utility>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "text/cp1252.h"
+
+namespace zi::xml {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr unsigned kParseFlags = pugi::parse_default | pugi::parse_declaration |
+                                 pugi::parse_comments | pugi::parse_pi |
+                                 pugi::parse_doctype;
+constexpr char kIndent[] = "\t";
+
+// ---------------------------------------------------------------- messages
+
+std::string displayName(const fs::path& p) {
+  auto u = p.u8string();
+  return std::string(u.begin(), u.end());
+}
+
+// The reason of a failed file operation, in the words the user reads.
+std::string reasonOf(std::error_code ec) {
+  std::error_condition c = ec.default_error_condition();
+  if (c.category() == std::generic_category()) {
+    switch (static_cast<std::errc>(c.value())) {
+      case std::errc::no_such_file_or_directory: return "no existe el archivo o la carpeta";
+      case std::errc::permission_denied:
+      case std::errc::operation_not_permitted: return "permiso denegado";
+      case std::errc::is_a_directory: return "es una carpeta";
+      case std::errc::not_a_directory: return "una parte de la ruta no es una carpeta";
+      case std::errc::no_space_on_device: return "no queda espacio en el disco";
+      case std::errc::read_only_file_system: return "el disco es de solo lectura";
+      case std::errc::file_exists: return "ya existe";
+      default: break;
+    }
+  }
+  return ec.message();
+}
+
+std::string reasonOfErrno(int err) {
+  return reasonOf(std::error_code(err, std::generic_category()));
+}
+
+// Line (from 1) of a byte offset; a line ends at LF, CR LF or a lone CR.
+size_t lineAt(std::string_view text, size_t offset) {
+  if (offset > text.size()) offset = text.size();
+  size_t line = 1;
+  for (size_t i = 0; i < offset; ++i) {
+    if (text[i] == '\n') ++line;
+    else if (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')) ++line;
+  }
+  return line;
+}
+
+[[noreturn]] void malformed(const std::string& what, std::string_view text, size_t offset,
+                            const std::string& detail) {
+  throw XmlError(what + ": XML mal formado en la línea " + std::to_string(lineAt(text, offset)) +
+                 ": " + detail);
+}
+
+// ---------------------------------------------------------------- encodings
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+std::string asciiLower(std::string_view s) {
+  std::string out(s);
+  for (auto& c : out) c = asciiLower(c);
+  return out;
+}
+
+// The encoding an encoding name in a declaration stands for. Every name of
+// UTF-16 gives Utf16LE, except an explicit big-endian one.
+std::optional<Encoding> encodingNamed(std::string_view name) {
+  const std::string n = asciiLower(name);
+  if (n == "utf-8" || n == "utf8" || n == "us-ascii" || n == "ascii") return Encoding::Utf8;
+  if (n == "iso-8859-1" || n == "iso8859-1" || n == "iso_8859-1" || n == "iso_8859-1:1987" ||
+      n == "latin1" || n == "latin-1" || n == "l1" || n == "cp819" || n == "ibm819" ||
+      n == "csisolatin1" || n == "iso-ir-100")
+    return Encoding::Latin1;
+  if (n == "windows-1252" || n == "cp1252" || n == "x-cp1252") return Encoding::Cp1252;
+  if (n == "utf-16" || n == "utf16" || n == "utf-16le") return Encoding::Utf16LE;
+  if (n == "utf-16be") return Encoding::Utf16BE;
+  return std::nullopt;
+}
+
+bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The value of the encoding pseudo-attribute of the declaration at the start
+// of an ASCII-compatible text; nothing when there is no declaration or it
+// names no encoding.
+std::optional<std::string> declaredEncoding(std::string_view s) {
+  if (s.size() < 6 || s.substr(0, 5) != "<?xml" || !isXmlSpace(s[5])) return std::nullopt;
+  const size_t end = s.find("?>");
+  if (end == std::string_view::npos) return std::nullopt;
+  const std::string_view decl = s.substr(0, end);
+  size_t i = 5;
+  while (i < decl.size()) {
+    while (i < decl.size() && isXmlSpace(decl[i])) ++i;
+    const size_t nameStart = i;
+    while (i < decl.size() && !isXmlSpace(decl[i]) && decl[i] != '=') ++i;
+    const std::string_view name = decl.substr(nameStart, i - nameStart);
+    while (i < decl.size() && isXmlSpace(decl[i])) ++i;
+    if (name.empty() || i >= decl.size() || decl[i] != '=') return std::nullopt;
+    ++i;
+    while (i < decl.size() && isXmlSpace(decl[i])) ++i;
+    if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\'')) return std::nullopt;
+    const char quote = decl[i++];
+    const size_t valueEnd = decl.find(quote, i);
+    if (valueEnd == std::string_view::npos) return std::nullopt;
+    if (name == "encoding") return std::string(decl.substr(i, valueEnd - i));
+    i = valueEnd + 1;
+  }
+  return std::nullopt;
+}
+
+// Offset of the first byte that does not start a well-formed UTF-8 sequence,
+// or npos.
+size_t firstBadUtf8(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) { ++i; continue; }
+    const size_t before = i;
+    // A bad sequence decodes as U+FFFD advancing one byte; a real U+FFFD takes three.
+    if (text::nextUtf8(s, i) == 0xFFFD && i - before != 3) return before;
+  }
+  return std::string_view::npos;
+}
+
+std::string decodeUtf16(std::string_view b, bool littleEndian, const std::string& what) {
+  if (b.size() % 2 != 0) throw XmlError(what + ": el texto UTF-16 está cortado (número impar de bytes)");
+  std::string out;
+  out.reserve(b.size() / 2 + b.size() / 8);
+  auto unit = [&](size_t k) -> char32_t {
+    const auto lo = static_cast<unsigned char>(b[k + (littleEndian ? 0 : 1)]);
+    const auto hi = static_cast<unsigned char>(b[k + (littleEndian ? 1 : 0)]);
+    return static_cast<char32_t>(hi << 8 | lo);
+  };
+  for (size_t k = 0; k < b.size(); k += 2) {
+    char32_t u = unit(k);
+    if (u >= 0xD800 && u <= 0xDBFF && k + 2 < b.size()) {
+      const char32_t next = unit(k + 2);
+      if (next >= 0xDC00 && next <= 0xDFFF) {
+        text::appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00));
+        k += 2;
+        continue;
+      }
+    }
+    if (u >= 0xD800 && u <= 0xDFFF)
+      throw XmlError(what + ": el texto no es UTF-16 válido en la línea " +
+                     std::to_string(lineAt(out, out.size())));
+    text::appendUtf8(out, u);
+  }
+  return out;
+}
+
+struct Decoded {
+  std::string utf8;
+  Encoding encoding = Encoding::Utf8;
+  bool fellBack = false;
+};
+
+std::string checkedUtf8(std::string_view bytes, const std::string& what) {
+  const size_t bad = firstBadUtf8(bytes);
+  if (bad != std::string_view::npos)
+    throw XmlError(what + ": el texto no es UTF-8 válido en la línea " +
+                   std::to_string(lineAt(bytes, bad)));
+  return std::string(bytes);
+}
+
+void checkDeclaredName(const std::optional<std::string>& declared, const std::string& what) {
+  if (declared && !encodingNamed(*declared))
+    throw XmlError(what + ": no se puede leer la codificación \"" + *declared + "\"");
+}
+
+// A byte-order mark decides; then the look of UTF-16 (a '<' next to a zero
+// byte); then the declaration; else UTF-8, or Windows-1252 when the bytes are
+// not UTF-8 and nothing was declared.
+Decoded decode(std::string_view bytes, const std::string& what) {
+  Decoded d;
+  auto startsWith = [&](std::string_view p) { return bytes.substr(0, p.size()) == p; };
+  std::optional<Encoding> marked;
+  size_t bom = 0;
+  if (startsWith("\xEF\xBB\xBF")) { marked = Encoding::Utf8; bom = 3; }
+  else if (startsWith(std::string_view("\xFF\xFE\0\0", 4)) ||
+           startsWith(std::string_view("\0\0\xFE\xFF", 4)))
+    throw XmlError(what + ": no se puede leer la codificación UTF-32");
+  else if (startsWith("\xFF\xFE")) { marked = Encoding::Utf16LE; bom = 2; }
+  else if (startsWith("\xFE\xFF")) { marked = Encoding::Utf16BE; bom = 2; }
+  else if (startsWith(std::string_view("<\0", 2))) marked = Encoding::Utf16LE;
+  else if (startsWith(std::string_view("\0<", 2))) marked = Encoding::Utf16BE;
+
+  if (marked) {
+    const std::string_view body = bytes.substr(bom);
+    d.encoding = *marked;
+    d.utf8 = *marked == Encoding::Utf8 ? checkedUtf8(body, what)
+                                       : decodeUtf16(body, *marked == Encoding::Utf16LE, what);
+    // The declaration does not decide here, but saving writes what it names.
+    checkDeclaredName(declaredEncoding(d.utf8), what);
+    return d;
+  }
+
+  const auto declared = declaredEncoding(bytes);
+  checkDeclaredName(declared, what);
+  const std::optional<Encoding> named = declared ? encodingNamed(*declared) : std::nullopt;
+  if (named == Encoding::Latin1) {
+    d.encoding = Encoding::Latin1;
+    d.utf8 = text::latin1ToUtf8(bytes);
+  } else if (named == Encoding::Cp1252) {
+    d.encoding = Encoding::Cp1252;
+    d.utf8 = text::cp1252ToUtf8(bytes);
+  } else if (named == Encoding::Utf8) {
+    d.utf8 = checkedUtf8(bytes, what);
+  } else {
+    // Nothing declared, or UTF-16 declared over 8-bit bytes: the bytes decide.
+    if (firstBadUtf8(bytes) == std::string_view::npos) {
+      d.utf8 = std::string(bytes);
+    } else {
+      d.encoding = Encoding::Cp1252;
+      d.fellBack = true;
+      d.utf8 = text::cp1252ToUtf8(bytes);
+    }
+  }
+  return d;
+}
+
+// UTF-8 text to the bytes of `target`; a character the target lacks becomes
+// a character reference.
+std::string encode(std::string_view utf8, Encoding target) {
+  if (target == Encoding::Utf8) return std::string(utf8);
+  std::string out;
+  if (target == Encoding::Utf16LE || target == Encoding::Utf16BE) {
+    const bool le = target == Encoding::Utf16LE;
+    out.reserve(utf8.size() * 2 + 2);
+    auto put = [&](char32_t u) {
+      const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+      if (le) { out += lo; out += hi; } else { out += hi; out += lo; }
+    };
+    put(0xFEFF);
+    size_t i = 0;
+    while (i < utf8.size()) {
+      char32_t cp = text::nextUtf8(utf8, i);
+      if (cp >= 0x10000) {
+        cp -= 0x10000;
+        put(0xD800 + (cp >> 10));
+        put(0xDC00 + (cp & 0x3FF));
+      } else {
+        put(cp);
+      }
+    }
+    return out;
+  }
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) { out += static_cast<char>(c); ++i; continue; }
+    const char32_t cp = text::nextUtf8(utf8, i);
+    const int b = target == Encoding::Latin1 ? (cp <= 0xFF ? static_cast<int>(cp) : -1)
+                                             : text::unicodeToCp1252(cp);
+    if (b >= 0) out += static_cast<char>(b);
+    else out += "&#" + std::to_string(static_cast<unsigned long>(cp)) + ';';
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------- paths
+
+std::vector<std::string_view> stepsOf(std::string_view path) {
+  std::vector<std::string_view> steps;
+  size_t i = 0;
+  while (i < path.size()) {
+    size_t j = path.find('/', i);
+    if (j == std::string_view::npos) j = path.size();
+    if (j > i) steps.push_back(path.substr(i, j - i));
+    i = j + 1;
+  }
+  return steps;
+}
+
+// Visits, in document order, the elements reached from `n` by the steps from
+// `k` on; stops as soon as `visit` returns false. Returns false when stopped.
+template <class Visit>
+bool walk(pugi::xml_node n, const std::vector<std::string_view>& steps, size_t k, Visit& visit) {
+  for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element || steps[k] != c.name()) continue;
+    if (k + 1 == steps.size()) {
+      if (!visit(c)) return false;
+    } else if (!walk(c, steps, k + 1, visit)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+pugi::xml_attribute findAttr(pugi::xml_node n, std::string_view name) {
+  for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+    if (name == a.name()) return a;
+  return {};
+}
+
+struct StringWriter : pugi::xml_writer {
+  std::string out;
+  void write(const void* data, size_t size) override {
+    out.append(static_cast<const char*>(data), size);
+  }
+};
+
+// ---------------------------------------------------------------- files
+
+std::FILE* openFile(const fs::path& p, bool forWriting) {
+#ifdef _WIN32
+  return _wfopen(p.c_str(), forWriting ? L"wbx" : L"rb");
+#else
+  return std::fopen(p.c_str(), forWriting ? "wbx" : "rb");
+#endif
+}
+
+std::string readAll(const fs::path& path) {
+  const std::string what = displayName(path);
+  std::FILE* f = openFile(path, false);
+  if (!f) throw XmlError("No se puede leer " + what + ": " + reasonOfErrno(errno));
+  std::string bytes;
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  if (!ec) bytes.reserve(static_cast<size_t>(size));
+  char buf[1 << 16];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+  const int err = errno;
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) throw XmlError("No se puede leer " + what + ": " + reasonOfErrno(err));
+  return bytes;
+}
+
+std::string randomSuffix() {
+  static std::mt19937_64 gen{std::random_device{}()};
+  static const char digits[] = "0123456789abcdef";
+  std::string s;
+  auto v = gen();
+  for (int i = 0; i < 8; ++i, v >>= 4) s += digits[v & 0xF];
+  return s;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- Element
+
+std::string Element::name() const {
+  return node_ ? text::utf8ToCp1252(node_.name()) : std::string();
+}
+
+std::string Element::attr(std::string_view name) const {
+  const pugi::xml_attribute a = findAttr(node_, name);
+  return a ? text::utf8ToCp1252(a.value()) : std::string();
+}
+
+bool Element::hasAttr(std::string_view name) const {
+  return static_cast<bool>(findAttr(node_, name));
+}
+
+void Element::setAttr(std::string_view name, std::string_view value1252) {
+  if (!node_) return;
+  pugi::xml_attribute a = findAttr(node_, name);
+  if (!a) a = node_.append_attribute(text::cp1252ToUtf8(name).c_str());
+  const std::string value = text::cp1252ToUtf8(value1252);
+  a.set_value(value.c_str(), value.size());
+}
+
+Element Element::appendChild(std::string_view name) {
+  if (!node_) return {};
+  return Element(node_.append_child(text::cp1252ToUtf8(name).c_str()));
+}
+
+// ---------------------------------------------------------------- Document
+
+Document::Document() : doc_(std::make_unique<pugi::xml_document>()) {}
+Document::~Document() = default;
+Document::Document(Document&&) noexcept = default;
+Document& Document::operator=(Document&&) noexcept = default;
+
+Document Document::load(const fs::path& path) {
+  return parse(readAll(path), displayName(path));
+}
+
+Document Document::parse(std::string_view bytes, const std::string& what) {
+  Document d;
+  Decoded dec = decode(bytes, what);
+  d.encoding_ = dec.encoding;
+  d.fellBack_ = dec.fellBack;
+  d.source_ = std::move(dec.utf8);
+  const std::string& src = d.source_;
+
+  if (src.find_first_not_of(" \t\r\n") == std::string::npos)
+    throw XmlError(what + ": el archivo está vacío");
+  // pugixml would take a zero character for the end of the text.
+  if (const size_t nul = src.find('\0'); nul != std::string::npos)
+    malformed(what, src, nul, "carácter nulo");
+
+  const pugi::xml_parse_result r =
+      d.doc_->load_buffer(src.data(), src.size(), kParseFlags, pugi::encoding_utf8);
+  if (r.status == pugi::status_no_document_element)
+    throw XmlError(what + ": no tiene elemento raíz (se esperaba <centro>)");
+  if (!r) malformed(what, src, static_cast<size_t>(r.offset), r.description());
+
+  pugi::xml_node root;
+  for (pugi::xml_node n = d.doc_->first_child(); n; n = n.next_sibling()) {
+    if (n.type() != pugi::node_element) continue;
+    if (root) malformed(what, src, static_cast<size_t>(n.offset_debug()), "hay más de un elemento raíz");
+    root = n;
+  }
+  if (std::string_view(root.name()) != "centro")
+    throw XmlError(what + ": el elemento raíz es <" + root.name() + ">, no <centro>");
+
+  // Line numbers are only needed while parsing.
+  std::string().swap(d.source_);
+  return d;
+}
+
+std::vector<Element> Document::select(std::string_view path) const {
+  std::vector<Element> out;
+  const auto steps = stepsOf(path);
+  if (!doc_ || steps.empty()) return out;
+  auto visit = [&](pugi::xml_node n) { out.emplace_back(n); return true; };
+  walk(*doc_, steps, 0, visit);
+  return out;
+}
+
+Element Document::selectFirst(std::string_view path) const {
+  Element found;
+  const auto steps = stepsOf(path);
+  if (!doc_ || steps.empty()) return found;
+  auto visit = [&](pugi::xml_node n) { found = Element(n); return false; };
+  walk(*doc_, steps, 0, visit);
+  return found;
+}
+
+Element Document::root() const {
+  return doc_ ? Element(doc_->document_element()) : Element();
+}
+
+Element Document::replaceRoot(std::string_view name) {
+  const pugi::xml_node old = doc_->document_element();
+  pugi::xml_node n = old ? doc_->insert_child_before(pugi::node_element, old)
+                         : doc_->append_child(pugi::node_element);
+  n.set_name(text::cp1252ToUtf8(name).c_str());
+  if (old) doc_->remove_child(old);
+  return Element(n);
+}
+
+std::string Document::serialize() const {
+  if (!doc_) return {};
+  Encoding target = Encoding::Utf8;
+  for (pugi::xml_node n = doc_->first_child(); n; n = n.next_sibling()) {
+    if (n.type() != pugi::node_declaration) continue;
+    if (const pugi::xml_attribute enc = n.attribute("encoding")) {
+      const auto named = encodingNamed(enc.value());
+      if (!named)
+        throw XmlError(std::string("No se puede escribir en la codificación \"") + enc.value() + "\"");
+      target = *named;
+    }
+    break;
+  }
+  StringWriter w;
+  doc_->save(w, kIndent, pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+  return encode(w.out, target);
+}
+
+void Document::save(const fs::path& path) const {
+  const std::string what = displayName(path);
+  auto fail = [&](const std::string& reason) -> void {
+    throw XmlError("No se puede guardar " + what + ": " + reason);
+  };
+  const std::string bytes = serialize();
+
+  // The temporary file sits next to the target so that the rename stays
+  // within one file system.
+  fs::path tmp;
+  std::FILE* f = nullptr;
+  for (int attempt = 0; attempt < 100 && !f; ++attempt) {
+    tmp = path;
+    tmp += ".tmp" + randomSuffix();
+    f = openFile(tmp, true);
+    if (!f && errno != EEXIST) fail(reasonOfErrno(errno));
+  }
+  if (!f) fail(reasonOfErrno(EEXIST));
+
+  auto abandon = [&](int err) {
+    std::error_code ignored;
+    fs::remove(tmp, ignored);
+    fail(reasonOfErrno(err));
+  };
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
+    const int err = errno;
+    std::fclose(f);
+    abandon(err);
+  }
+  if (std::fflush(f) != 0) {
+    const int err = errno;
+    std::fclose(f);
+    abandon(err);
+  }
+#ifndef _WIN32
+  if (::fsync(fileno(f)) != 0) {
+    const int err = errno;
+    std::fclose(f);
+    abandon(err);
+  }
+#endif
+  if (std::fclose(f) != 0) abandon(errno);
+
+  std::error_code ec;
+  fs::rename(tmp, path, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(tmp, ignored);
+    fail(reasonOf(ec));
+  }
+}
+
+}  // namespace zi::xml

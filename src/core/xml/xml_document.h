@@ -1,0 +1,104 @@
+// Access to an ITACA XML document.
+//
+// Loading decides the encoding (a byte-order mark, else the declaration, else
+// UTF-8, falling back to Windows-1252 when an undeclared file is not valid
+// UTF-8), parses the whole file and insists on a root element `centro`. A file
+// that is missing, cannot be decoded, is not well-formed or has another root is
+// an XmlError naming the file (and the line, for a parse error): a run stops
+// before it changes anything.
+//
+// Reading hands out elements in document order by absolute path of plain child
+// steps; attribute values come back as Windows-1252 text (untrimmed), and a
+// missing attribute reads as the empty text.
+//
+// Writing replaces the root element and builds new elements; saving keeps the
+// declaration and the other top-level nodes, writes the encoding that the
+// declaration names (UTF-8 when none) and replaces the target file through a
+// temporary file and a rename.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <pugixml.hpp>
+
+namespace zi::xml {
+
+class XmlError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class Encoding { Utf8, Utf16LE, Utf16BE, Latin1, Cp1252 };
+
+// One element of the document. Cheap to copy; valid while its document lives.
+class Element {
+ public:
+  Element() = default;
+  explicit Element(pugi::xml_node n) : node_(n) {}
+  bool valid() const { return static_cast<bool>(node_); }
+  std::string name() const;
+  // The attribute's value in Windows-1252, as it stands (not trimmed);
+  // the empty text when the element has no such attribute.
+  std::string attr(std::string_view name) const;
+  bool hasAttr(std::string_view name) const;
+
+  // Writing: sets (adds after the existing ones, or replaces) an attribute;
+  // the value is Windows-1252 text.
+  void setAttr(std::string_view name, std::string_view value1252);
+  // Appends a new child element and returns it.
+  Element appendChild(std::string_view name);
+
+ private:
+  friend class Document;
+  pugi::xml_node node_;
+};
+
+class Document {
+ public:
+  Document();
+  ~Document();
+  Document(Document&&) noexcept;
+  Document& operator=(Document&&) noexcept;
+
+  // Loads and checks a file (see above). Throws XmlError.
+  static Document load(const std::filesystem::path& path);
+  // The same from bytes in memory; `what` names the source in errors.
+  static Document parse(std::string_view bytes, const std::string& what);
+
+  // Elements matching an absolute path such as "/centro/docentes/docente",
+  // in document order; empty when nothing matches.
+  std::vector<Element> select(std::string_view path) const;
+  // The first element matching the path, or an invalid element.
+  Element selectFirst(std::string_view path) const;
+  Element root() const;
+
+  // The encoding the file was read in, and whether it was read as
+  // Windows-1252 because it declared nothing and was not valid UTF-8.
+  Encoding encoding() const { return encoding_; }
+  bool fellBackTo1252() const { return fellBack_; }
+
+  // Removes the root element and puts a new, empty one named `name` in its
+  // place; the other top-level nodes stay where they were.
+  Element replaceRoot(std::string_view name);
+
+  // The whole document as the bytes of a file in the encoding its declaration
+  // names (UTF-8 when none). Characters the encoding lacks are written as
+  // character references.
+  std::string serialize() const;
+  // Writes serialize() through a temporary file and a rename. Throws XmlError.
+  void save(const std::filesystem::path& path) const;
+
+ private:
+  std::unique_ptr<pugi::xml_document> doc_;
+  Encoding encoding_ = Encoding::Utf8;
+  bool fellBack_ = false;
+  std::string source_;  // the decoded UTF-8 text, for line numbers
+  friend class Element;
+};
+
+}  // namespace zi::xml
