@@ -179,7 +179,6 @@ void ExportarRun::ImportarHorariosGrupo() {
 void ExportarRun::ImportarHorariosOcupaciones() {
   namespace H = itaca::horario_ocupacion;
   const auto periodos = DocXML.select(itaca::kHorariosOcupaciones);
-  if (periodos.empty()) return;
   dbf::Table& nom = tabla(tables::ASIGNOMT);
   dbf::Table& asig = tabla(tables::ASIGT);
   dbf::Table& profes = tabla(tables::PROFT);
@@ -214,6 +213,9 @@ void ExportarRun::ImportarHorariosOcupaciones() {
     }
   }
 
+  // Every row gets the pattern of its hours, also when the document holds no
+  // occupation period: the hours counted from the group timetables need their
+  // own pattern, not the default's four lessons.
   for (dbf::RecNo r = 1; r <= asig.recordCount(); ++r) {
     if (asig.isDeleted(r)) continue;
     const double horas = asig.getFloat(r, "HORAS");
