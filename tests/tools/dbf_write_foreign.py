@@ -19,8 +19,8 @@ import sys
 import dbf
 
 
-def write(path, spec, kind, rows, deleted=()):
-    table = dbf.Table(path, spec, dbf_type=kind, codepage="cp1252")
+def write(path, layout, kind, rows, deleted=()):
+    table = dbf.Table(path, layout, dbf_type=kind, codepage="cp1252")
     table.open(dbf.READ_WRITE)
     for row in rows:
         if row is None:
