@@ -1,20 +1,16 @@
 #include "io/atomic_file.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
+#include <random>
 #include <system_error>
 
 #include "text/cp1252.h"
 
 #ifdef _WIN32
-#include <process.h>
-#define ZI_GETPID _getpid
+#include <io.h>
 #else
 #include <unistd.h>
-#define ZI_GETPID getpid
 #endif
 
 namespace zi::io {
@@ -22,29 +18,82 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string reason() { return std::strerror(errno); }
+std::FILE* abrir(const fs::path& p, bool paraEscribir) {
+#ifdef _WIN32
+  return _wfopen(p.c_str(), paraEscribir ? L"wbx" : L"rb");
+#else
+  return std::fopen(p.c_str(), paraEscribir ? "wbx" : "rb");
+#endif
+}
 
-fs::path tempBeside(const fs::path& target) {
-  static std::atomic<unsigned> counter{0};
-  fs::path t = target;
-  t += ".tmp-" + std::to_string(ZI_GETPID()) + "-" + std::to_string(counter++);
-  return t;
+bool aDisco(std::FILE* f) {
+#ifdef _WIN32
+  return _commit(_fileno(f)) == 0;
+#else
+  return ::fsync(fileno(f)) == 0;
+#endif
+}
+
+std::string sufijo() {
+  static std::mt19937_64 gen{std::random_device{}()};
+  static const char cifras[] = "0123456789abcdef";
+  std::string s = ".tmp-";
+  auto v = gen();
+  for (int i = 0; i < 8; ++i, v >>= 4) s += cifras[v & 0xF];
+  return s;
 }
 
 }  // namespace
 
+std::string nombreArchivo(const fs::path& path) {
+  const auto u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+}
+
+std::string razon(std::error_code ec) {
+  std::error_condition c = ec.default_error_condition();
+  if (c.category() == std::generic_category()) {
+    switch (static_cast<std::errc>(c.value())) {
+      case std::errc::no_such_file_or_directory: return "no existe el archivo o la carpeta";
+      case std::errc::permission_denied:
+      case std::errc::operation_not_permitted: return "permiso denegado";
+      case std::errc::is_a_directory: return "es una carpeta";
+      case std::errc::not_a_directory: return "una parte de la ruta no es una carpeta";
+      case std::errc::no_space_on_device: return "no queda espacio en el disco";
+      case std::errc::read_only_file_system: return "el disco es de solo lectura";
+      case std::errc::file_exists: return "ya existe";
+      case std::errc::file_too_large: return "el archivo es demasiado grande";
+      case std::errc::device_or_resource_busy:
+      case std::errc::text_file_busy: return "otro programa lo tiene abierto";
+      default: break;
+    }
+  }
+  return ec.message();
+}
+
+std::string razon(int err) { return razon(std::error_code(err ? err : EIO, std::generic_category())); }
+
 StagedFile::StagedFile(fs::path target, std::string_view bytes) : target_(std::move(target)) {
-  temp_ = tempBeside(target_);
-  std::FILE* f = std::fopen(temp_.string().c_str(), "wb");
-  if (!f) throw FileError("No se puede escribir " + nombreArchivo(target_) + ": " + reason());
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  std::string why = ok ? "" : reason();
-  if (std::fflush(f) != 0 && ok) { ok = false; why = reason(); }
-  if (std::fclose(f) != 0 && ok) { ok = false; why = reason(); }
+  auto falla = [&](int err) { return FileError("No se puede escribir " + nombreArchivo(target_) + ": " + razon(err)); };
+  // A fresh name beside the target, created exclusively, so that the rename
+  // stays within one file system and never meets another writer's file.
+  std::FILE* f = nullptr;
+  for (int intento = 0; intento < 100 && !f; ++intento) {
+    temp_ = target_;
+    temp_ += sufijo();
+    f = abrir(temp_, true);
+    if (!f && errno != EEXIST) throw falla(errno);
+  }
+  if (!f) throw falla(EEXIST);
+  errno = 0;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0 && aDisco(f);
+  int err = errno;
+  if (std::fclose(f) != 0 && ok) ok = false, err = errno;
   if (!ok) {
     std::error_code ec;
     fs::remove(temp_, ec);
-    throw FileError("No se puede escribir " + nombreArchivo(target_) + ": " + why);
+    done_ = true;
+    throw falla(err);
   }
 }
 
@@ -63,22 +112,26 @@ StagedFile::~StagedFile() {
 void StagedFile::commit() {
   std::error_code ec;
   fs::rename(temp_, target_, ec);
-  if (ec) throw FileError("No se puede reemplazar " + nombreArchivo(target_) + ": " + ec.message());
+  if (ec) throw FileError("No se puede reemplazar " + nombreArchivo(target_) + ": " + razon(ec));
   done_ = true;
 }
 
 void writeAtomically(const fs::path& target, std::string_view bytes) { StagedFile(target, bytes).commit(); }
 
-std::string nombreArchivo(const fs::path& path) {
-  const auto u8 = path.u8string();
-  return std::string(u8.begin(), u8.end());
-}
-
 std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FileError("No se puede leer " + nombreArchivo(path) + ": " + reason());
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw FileError("No se puede leer " + nombreArchivo(path) + ": " + reason());
+  std::FILE* f = abrir(path, false);
+  if (!f) throw FileError("No se puede leer " + nombreArchivo(path) + ": " + razon(errno));
+  std::string bytes;
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  if (!ec) bytes.reserve(static_cast<size_t>(size));
+  char buf[1 << 16];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+  const int err = errno;
+  const bool fallo = std::ferror(f) != 0;
+  std::fclose(f);
+  if (fallo) throw FileError("No se puede leer " + nombreArchivo(path) + ": " + razon(err));
   return bytes;
 }
 

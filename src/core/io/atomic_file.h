@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <system_error>
 
 namespace zi::io {
 
@@ -43,6 +43,10 @@ void writeAtomically(const std::filesystem::path& target, std::string_view bytes
 
 // The path as UTF-8 text, for messages.
 std::string nombreArchivo(const std::filesystem::path& path);
+
+// The reason of a failed file operation, in the words the user reads.
+std::string razon(std::error_code ec);
+std::string razon(int err);
 
 // Reads a whole file. Throws FileError naming the file and the reason.
 std::string readAll(const std::filesystem::path& path);

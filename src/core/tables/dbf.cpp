@@ -3,22 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <limits>
-#include <random>
 #include <system_error>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "io/atomic_file.h"
 
 namespace zi::dbf {
 namespace {
@@ -105,7 +98,6 @@ std::string_view storedText(std::string_view s) {
   return s;
 }
 
-std::string errnoText(int err) { return std::error_code(err, std::generic_category()).message(); }
 
 // ---------------------------------------------------------------------------
 // Numbers as text. Locale-independent on purpose: the windows set the user's
@@ -391,17 +383,13 @@ void Table::copyFrom(const Table& o) {
 // Reading files
 
 Table Table::readFile(const std::filesystem::path& path) {
-  const std::string what = path.string();
-  std::FILE* f = std::fopen(what.c_str(), "rb");
-  if (!f) throw DbfError(what + ": no se puede abrir (" + errnoText(errno) + ")");
+  const std::string what = io::nombreArchivo(path);
   std::string bytes;
-  char buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-  bool failed = std::ferror(f) != 0;
-  int err = errno;
-  std::fclose(f);
-  if (failed) throw DbfError(what + ": error al leer (" + errnoText(err) + ")");
+  try {
+    bytes = io::readAll(path);
+  } catch (const io::FileError& e) {
+    throw DbfError(e.what());
+  }
   Table t = readBytes(bytes, what);
   t.name_ = path.stem().string();
   return t;
@@ -566,46 +554,11 @@ std::string Table::serialize() const {
 }
 
 void Table::writeFile(const std::filesystem::path& path) const {
-  const std::string target = path.string();
   const std::string bytes = serialize();
-
-  // A fresh name next to the target, created exclusively.
-  std::random_device rd;
-  std::mt19937_64 gen((static_cast<std::uint64_t>(rd()) << 32) ^ rd() ^
-                      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  std::string temp;
-  std::FILE* f = nullptr;
-  for (int attempt = 0; attempt < 100 && !f; ++attempt) {
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".tmp-%08llx", static_cast<unsigned long long>(gen() & 0xFFFFFFFFULL));
-    temp = target + suffix;
-    f = std::fopen(temp.c_str(), "wbx");
-    if (!f && errno != EEXIST) break;
-  }
-  if (!f) throw DbfError(target + ": no se puede escribir (" + errnoText(errno) + ")");
-
-  auto abandon = [&](int err) {
-    std::error_code ec;
-    std::filesystem::remove(temp, ec);
-    return DbfError(target + ": no se puede escribir (" + errnoText(err) + ")");
-  };
-  errno = 0;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
-  int err = errno;
-#ifdef _WIN32
-  if (ok && _commit(_fileno(f)) != 0) ok = false, err = errno;
-#else
-  if (ok && fsync(fileno(f)) != 0) ok = false, err = errno;
-#endif
-  if (std::fclose(f) != 0 && ok) ok = false, err = errno;
-  if (!ok) throw abandon(err ? err : EIO);
-
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    const std::string why = ec.message();
-    std::filesystem::remove(temp, ec);
-    throw DbfError(target + ": no se puede reemplazar el archivo (" + why + ")");
+  try {
+    io::writeAtomically(path, bytes);
+  } catch (const io::FileError& e) {
+    throw DbfError(e.what());
   }
 }
 

@@ -1,16 +1,9 @@
 #include "xml/xml_document.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <optional>
-#include <random>
-#include <system_error>
 #include <utility>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
+#include "io/atomic_file.h"
 #include "text/cp1252.h"
 
 namespace zi::xml {
@@ -24,33 +17,6 @@ constexpr char kIndent[] = "\t";
 
 // ---------------------------------------------------------------- messages
 
-std::string displayName(const fs::path& p) {
-  auto u = p.u8string();
-  return std::string(u.begin(), u.end());
-}
-
-// The reason of a failed file operation, in the words the user reads.
-std::string reasonOf(std::error_code ec) {
-  std::error_condition c = ec.default_error_condition();
-  if (c.category() == std::generic_category()) {
-    switch (static_cast<std::errc>(c.value())) {
-      case std::errc::no_such_file_or_directory: return "no existe el archivo o la carpeta";
-      case std::errc::permission_denied:
-      case std::errc::operation_not_permitted: return "permiso denegado";
-      case std::errc::is_a_directory: return "es una carpeta";
-      case std::errc::not_a_directory: return "una parte de la ruta no es una carpeta";
-      case std::errc::no_space_on_device: return "no queda espacio en el disco";
-      case std::errc::read_only_file_system: return "el disco es de solo lectura";
-      case std::errc::file_exists: return "ya existe";
-      default: break;
-    }
-  }
-  return ec.message();
-}
-
-std::string reasonOfErrno(int err) {
-  return reasonOf(std::error_code(err, std::generic_category()));
-}
 
 // Line (from 1) of a byte offset; a line ends at LF, CR LF or a lone CR.
 size_t lineAt(std::string_view text, size_t offset) {
@@ -318,40 +284,6 @@ struct StringWriter : pugi::xml_writer {
 
 // ---------------------------------------------------------------- files
 
-std::FILE* openFile(const fs::path& p, bool forWriting) {
-#ifdef _WIN32
-  return _wfopen(p.c_str(), forWriting ? L"wbx" : L"rb");
-#else
-  return std::fopen(p.c_str(), forWriting ? "wbx" : "rb");
-#endif
-}
-
-std::string readAll(const fs::path& path) {
-  const std::string what = displayName(path);
-  std::FILE* f = openFile(path, false);
-  if (!f) throw XmlError("No se puede leer " + what + ": " + reasonOfErrno(errno));
-  std::string bytes;
-  std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  if (!ec) bytes.reserve(static_cast<size_t>(size));
-  char buf[1 << 16];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-  const int err = errno;
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) throw XmlError("No se puede leer " + what + ": " + reasonOfErrno(err));
-  return bytes;
-}
-
-std::string randomSuffix() {
-  static std::mt19937_64 gen{std::random_device{}()};
-  static const char digits[] = "0123456789abcdef";
-  std::string s;
-  auto v = gen();
-  for (int i = 0; i < 8; ++i, v >>= 4) s += digits[v & 0xF];
-  return s;
-}
 
 }  // namespace
 
@@ -391,7 +323,13 @@ Document::Document(Document&&) noexcept = default;
 Document& Document::operator=(Document&&) noexcept = default;
 
 Document Document::load(const fs::path& path) {
-  return parse(readAll(path), displayName(path));
+  std::string bytes;
+  try {
+    bytes = io::readAll(path);
+  } catch (const io::FileError& e) {
+    throw XmlError(e.what());
+  }
+  return parse(bytes, io::nombreArchivo(path));
 }
 
 Document Document::parse(std::string_view bytes, const std::string& what) {
@@ -478,54 +416,11 @@ std::string Document::serialize() const {
 }
 
 void Document::save(const fs::path& path) const {
-  const std::string what = displayName(path);
-  auto fail = [&](const std::string& reason) -> void {
-    throw XmlError("No se puede guardar " + what + ": " + reason);
-  };
   const std::string bytes = serialize();
-
-  // The temporary file sits next to the target so that the rename stays
-  // within one file system.
-  fs::path tmp;
-  std::FILE* f = nullptr;
-  for (int attempt = 0; attempt < 100 && !f; ++attempt) {
-    tmp = path;
-    tmp += ".tmp" + randomSuffix();
-    f = openFile(tmp, true);
-    if (!f && errno != EEXIST) fail(reasonOfErrno(errno));
-  }
-  if (!f) fail(reasonOfErrno(EEXIST));
-
-  auto abandon = [&](int err) {
-    std::error_code ignored;
-    fs::remove(tmp, ignored);
-    fail(reasonOfErrno(err));
-  };
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
-    const int err = errno;
-    std::fclose(f);
-    abandon(err);
-  }
-  if (std::fflush(f) != 0) {
-    const int err = errno;
-    std::fclose(f);
-    abandon(err);
-  }
-#ifndef _WIN32
-  if (::fsync(fileno(f)) != 0) {
-    const int err = errno;
-    std::fclose(f);
-    abandon(err);
-  }
-#endif
-  if (std::fclose(f) != 0) abandon(errno);
-
-  std::error_code ec;
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(tmp, ignored);
-    fail(reasonOf(ec));
+  try {
+    io::writeAtomically(path, bytes);
+  } catch (const io::FileError& e) {
+    throw XmlError(e.what());
   }
 }
 
