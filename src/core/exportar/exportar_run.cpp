@@ -21,8 +21,12 @@ void ExportarRun::CargarDocumento(const fs::path& archivo) {
   if (archivo.empty() || !fs::is_regular_file(archivo, ec)) throw ArchivoNoExiste(kNoExisteArchivo);
   DocXML = xml::Document::load(archivo);
   ArchivoXML = archivo;
+  avisarCodificacion();
+}
+
+void ExportarRun::avisarCodificacion() {
   if (DocXML.fellBackTo1252())
-    avisos_.add(TipoAviso::CodificacionSupuesta, {{"archivo", text::utf8ToCp1252(io::nombreArchivo(archivo.filename()))}},
+    avisos_.add(TipoAviso::CodificacionSupuesta, {{"archivo", text::utf8ToCp1252(io::nombreArchivo(ArchivoXML.filename()))}},
                 "El archivo no declara codificación y no es UTF-8 válido: se ha leído como Windows-1252.");
 }
 
@@ -39,8 +43,11 @@ void ExportarRun::Ejecutar() {
   std::error_code ec;
   if (!fs::is_directory(dir_, ec))
     throw RunError("No existe el directorio de trabajo " + io::nombreArchivo(dir_) + ".");
-  // A run starts from empty lists and tables, also after a run that failed.
+  // A run starts from empty lists, tables and notices, also after a run that
+  // failed.
   tablas_.clear();
+  avisos_.clear();
+  avisarCodificacion();
   CodigosUsados.clear();
   NombresUsados.clear();
   ContenidosUsados.clear();

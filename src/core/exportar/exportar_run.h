@@ -72,6 +72,7 @@ class ExportarRun {
 
  private:
   void crear(const std::string& nombre);
+  void avisarCodificacion();
 
   std::filesystem::path dir_;
   Preguntas& preguntas_;

@@ -61,9 +61,6 @@ void ImportarRun::Preparar(const fs::path& archivo) {
     throw ArchivoNoExiste(text::cp1252ToUtf8(kNoExisteArchivoXmlOSolucion));
   DocXML = xml::Document::load(archivo);
   ArchivoXML = archivo;
-  if (DocXML.fellBackTo1252())
-    avisos_.add(TipoAviso::CodificacionSupuesta, {{"archivo", text::utf8ToCp1252(io::nombreArchivo(archivo.filename()))}},
-                "El archivo no declara codificación y no es UTF-8 válido: se ha leído como Windows-1252.");
 }
 
 std::string ImportarRun::CursoDelArchivo() const { return QuitarBlancos(DocXML.root().attr(itaca::centro::curso)); }
@@ -106,6 +103,9 @@ const dbf::Table* ImportarRun::tabla(const std::string& nombre) const {
 
 void ImportarRun::Ejecutar() {
   avisos_.clear();
+  if (DocXML.fellBackTo1252())
+    avisos_.add(TipoAviso::CodificacionSupuesta, {{"archivo", text::utf8ToCp1252(io::nombreArchivo(ArchivoXML.filename()))}},
+                "El archivo no declara codificación y no es UTF-8 válido: se ha leído como Windows-1252.");
   tablas_.clear();
   horariosGrupo_ = horariosOcupacion_ = 0;
   tablas_.insert_or_assign(tables::DIASHORAST, ConstruirTramos(ListBoxPlanti, PlantillaSel, ComboBoxValCast));
