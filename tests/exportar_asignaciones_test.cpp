@@ -197,7 +197,9 @@ TEST(PatronSesiones, DigitsFromOneToNineAddingUpToTheHours) {
       EXPECT_LE(d, '9');
       suma += d - '0';
     }
-    if (!p.empty()) EXPECT_EQ(suma, c.horas);
+    if (!p.empty()) {
+      EXPECT_EQ(suma, c.horas);
+    }
     EXPECT_LE(p.size(), 20u);
   }
   for (long h = 1; h <= 180; ++h) {
