@@ -18,6 +18,7 @@ TCurExp::TCurExp(QWidget* owner, const QString& cursoDestino)
   setWindowTitle(QStringLiteral("Curso de destino"));
   setFont(FuenteFormulario());
   setFixedSize(387, 172);
+  move(378, 334);
   setModal(true);
 
   Draw3D4 = new GradientPanel(this);

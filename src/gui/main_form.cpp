@@ -1,6 +1,10 @@
 #include "main_form.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -15,6 +19,7 @@
 #include "glifos.h"
 #include "gradient_panel.h"
 #include "importar/importar_run.h"
+#include "informe/informe.h"
 #include "mensajes.h"
 #include "plantillas/plantillas.h"
 #include "plantihoras.h"
@@ -37,7 +42,7 @@ QPushButton* Boton(QWidget* parent, const char* nombre, const QIcon& icono, cons
   return b;
 }
 
-GradientPanel* Panel(QWidget* parent, const char* nombre, unsigned inicio, unsigned medio, unsigned fin,
+GradientPanel* Degradado(QWidget* parent, const char* nombre, unsigned inicio, unsigned medio, unsigned fin,
                      QRect geometria) {
   auto* p = new GradientPanel(parent);
   p->setObjectName(QString::fromLatin1(nombre));
@@ -60,9 +65,9 @@ TMForm::TMForm(const Arranque& arranque, QWidget* parent)
   setFixedSize(kAncho, kAlto);
   setContextoAyuda(this, 1);
 
-  Draw3D1 = Panel(this, "Draw3D1", 16698818, 16708303, 15128780, QRect(0, 168, 633, 97));
+  Draw3D1 = Degradado(this, "Draw3D1", 16698818, 16708303, 15128780, QRect(0, 168, 633, 97));
   setContextoAyuda(Draw3D1, 3);
-  Draw3D2 = Panel(this, "Draw3D2", 8246265, kBlanco, 14544639, QRect(0, 0, 315, 169));
+  Draw3D2 = Degradado(this, "Draw3D2", 8246265, kBlanco, 14544639, QRect(0, 0, 315, 169));
   setContextoAyuda(Draw3D2, 3);
   BExportar = Boton(Draw3D2, "BExportar", GlifoAceptar(), QStringLiteral("Aceptar"), 88, 120, 89, 25);
   setContextoAyuda(BExportar, 3);
@@ -70,7 +75,7 @@ TMForm::TMForm(const Arranque& arranque, QWidget* parent)
   setContextoAyuda(BClose, 3);
   Label3 = Etiqueta(Draw3D2, "Label3", QStringLiteral("Transformar datos desde ITACA hacia Zarvelon "), 24, 24, 265, 57);
   Label3->setFont(FuenteArial(12, true));
-  Draw3D3 = Panel(this, "Draw3D3", 8246265, kBlanco, 14544639, QRect(316, 0, 317, 169));
+  Draw3D3 = Degradado(this, "Draw3D3", 8246265, kBlanco, 14544639, QRect(316, 0, 317, 169));
   Label4 = Etiqueta(Draw3D3, "Label4", QStringLiteral("Transformar datos desde Zarvelon hacia ITACA"), 24, 24, 265, 57);
   Label4->setFont(FuenteArial(12, true));
   BImportar = Boton(Draw3D3, "BImportar", GlifoAceptar(), QStringLiteral("Aceptar"), 96, 120, 89, 25);
@@ -151,12 +156,14 @@ void TMForm::closeEvent(QCloseEvent* e) {
   if (NumParams == 2 && !EscribirTransformado(rutaIni_, Transformado))
     MostrarError(this, QStringLiteral("No se puede escribir el resultado en %1.").arg(QDir::toNativeSeparators(rutaIni_)));
   e->accept();
+  emit Cerrada();
 }
 
 void TMForm::Button1Click() { AbrirAyuda(this); }
 
 void TMForm::ElegirArchivo() {
   if (!ArchivoXML.isEmpty()) OpenDialogXML->selectFile(ArchivoXML);
+  Propietaria(OpenDialogXML);
   if (OpenDialogXML->exec() == QDialog::Accepted && !OpenDialogXML->selectedFiles().isEmpty())
     ArchivoXML = OpenDialogXML->selectedFiles().constFirst();
 }
@@ -182,9 +189,24 @@ void TMForm::FaltaArchivo(const char* mensaje) {
 
 void TMForm::Fallo(const std::exception& e) { MostrarError(this, Mensaje(e.what())); }
 
-void TMForm::Finalizado() {
+void TMForm::Finalizado(const Informe& informe) {
   Transformado = 1;
-  MostrarMensaje(this, Mensaje(kProcesoFinalizado));
+  const QString resumen = QString::fromStdString(ResumenInforme(informe));
+  MostrarFinalizado(this, Mensaje(kProcesoFinalizado), resumen, [this, &informe] {
+    // The whole report, written where temporary files go and shown in the
+    // browser; the user can keep it from there.
+    const QString nombre = QStringLiteral("TransZarvelonItaca-informe-%1.html")
+                               .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString ruta = QDir(QDir::tempPath()).filePath(nombre);
+    try {
+      GuardarInforme(informe, Ruta(ruta));
+    } catch (const std::exception& e) {
+      Fallo(e);
+      return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ruta)))
+      MostrarError(this, QStringLiteral("No se puede abrir el navegador. El informe está en %1").arg(ruta));
+  });
   BExportar->setEnabled(false);
   BImportar->setEnabled(false);
   if (NumParams == 2) close();
@@ -212,6 +234,7 @@ void TMForm::BExportarClick() {
     PlantillaSel.clear();
     const CatalogoPlantillas catalogo(run.documento());
     TPlantillas dlg(this, TPlantillas::kTagExportar, catalogo, ComboBoxValCast->currentText());
+    Propietaria(&dlg);
     dlg.exec();
     run.AplicarPlantilla(dlg.Eleccion(), Cp1252(dlg.Idioma()));
     PlantillaSel = dlg.Plantilla;
@@ -226,7 +249,7 @@ void TMForm::BExportarClick() {
     Fallo(e);
     return;
   }
-  Finalizado();
+  Finalizado(InformeExportar(run));
 }
 
 void TMForm::BImportarClick() {
@@ -246,6 +269,7 @@ void TMForm::BImportarClick() {
   {
     const CatalogoPlantillas catalogo(run.documento());
     TPlantillas dlg(this, TPlantillas::kTagImportar, catalogo, ComboBoxValCast->currentText());
+    Propietaria(&dlg);
     dlg.exec();
     // The language of the day names is the main window's; the dialog's is not taken.
     run.AplicarPlantilla(dlg.Eleccion(), Cp1252(ComboBoxValCast->currentText()));
@@ -254,6 +278,7 @@ void TMForm::BImportarClick() {
   }
   {
     TCurExp dlg(this, Mostrar(run.CursoDelArchivo()));
+    Propietaria(&dlg);
     dlg.exec();
     CursoDestino = dlg.CursoDestino;
     run.CursoDestino = Cp1252(CursoDestino);
@@ -265,7 +290,7 @@ void TMForm::BImportarClick() {
     Fallo(e);
     return;
   }
-  Finalizado();
+  Finalizado(InformeImportar(run));
 }
 
 }  // namespace zi::gui

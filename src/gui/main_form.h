@@ -22,6 +22,10 @@ class QListWidget;
 class QPushButton;
 class QWindow;
 
+namespace zi {
+struct Informe;
+}
+
 namespace zi::gui {
 
 class GradientPanel;
@@ -65,6 +69,12 @@ class TMForm : public QWidget {
   QComboBox* ComboBoxValCast;
   QListWidget* ListBoxPlanti;  // hidden: the period lines of the chosen template
 
+ signals:
+  // The window has closed, its flag written: the program ends here. Docked
+  // into the host the window is no top-level window, so closing it does not
+  // end the program by itself.
+  void Cerrada();
+
  public slots:
   void BExportarClick();
   void BImportarClick();
@@ -84,7 +94,7 @@ class TMForm : public QWidget {
   // A run that stopped on an error: the flag and the buttons stay as they are.
   void Fallo(const std::exception& e);
   // A run that completed.
-  void Finalizado();
+  void Finalizado(const Informe& informe);
 
   QString rutaIni_;
   QWindow* anfitrion_ = nullptr;

@@ -21,6 +21,7 @@ TPlantillas::TPlantillas(QWidget* owner, int tag, const CatalogoPlantillas& cata
   setWindowTitle(QStringLiteral("Plantillas Horarias"));
   setFont(FuenteFormulario());
   setFixedSize(378, 299);
+  move(444, 334);
   setModal(true);
 
   Draw3D4 = new GradientPanel(this);
