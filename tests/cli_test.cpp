@@ -68,7 +68,7 @@ TEST_F(Cli, ExportarWritesTheSevenTablesThatAnIndependentReaderOpens) {
   test::Escribir(dir_ / "ZTEMP" / "PROFT.MDX", "old index");
   auto s = cli("exportar " + Citar((dir_ / "centro.xml").string()) + " --dir " + ztemp());
   ASSERT_EQ(s.codigo, 0) << s.texto;
-  EXPECT_EQ(s.texto, "Proceso finalizado\n");
+  EXPECT_EQ(s.texto.rfind("Proceso finalizado\n", 0), 0u) << s.texto;
   EXPECT_FALSE(fs::exists(dir_ / "ZTEMP" / "PROFT.MDX"));
   for (const auto& nombre : tables::builtTables()) {
     SCOPED_TRACE(nombre);

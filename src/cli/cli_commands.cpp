@@ -7,6 +7,8 @@
 
 #include "exportar/exportar_run.h"
 #include "importar/importar_run.h"
+#include "informe/informe.h"
+#include "io/atomic_file.h"
 #include "plantillas/plantillas.h"
 #include "run/errores.h"
 #include "text/cp1252.h"
@@ -19,7 +21,7 @@ const char* const kAyuda =
     "zarvelon-itaca: pasa los datos de un centro entre ITACA y Zarvelon.\n"
     "\n"
     "  zarvelon-itaca exportar FICHERO.xml [--dir DIR] [--plantilla CODIGO] [--idioma valencia|castellano]\n"
-    "                                      [--todas-plantillas] [--conservar-sin-clases]\n"
+    "                                      [--todas-plantillas] [--conservar-sin-clases] [--informe FICHERO.html]\n"
     "      De ITACA a Zarvelon: lee el XML exportado por ITACA y rehace las tablas de trabajo de Zarvelon\n"
     "      (profesores, cursos, grupos, asignaturas, tareas, aulas, asignaciones y tramos horarios).\n"
     "      --plantilla: la plantilla horaria (por omisi\xC3\xB3n, la primera del archivo).\n"
@@ -27,7 +29,7 @@ const char* const kAyuda =
     "      --conservar-sin-clases: no quita grupos ni profesores sin clases (responde \"No\").\n"
     "\n"
     "  zarvelon-itaca importar FICHERO.xml [--dir DIR] [--plantilla CODIGO] [--curso A\xC3\x91O]\n"
-    "                                      [--idioma valencia|castellano]\n"
+    "                                      [--idioma valencia|castellano] [--informe FICHERO.html]\n"
     "      De Zarvelon a ITACA: lee el horario calculado (SOLUC.DBF) con las tablas de trabajo y escribe,\n"
     "      junto al archivo de ITACA, ResultadoZarvelon<nombre del archivo> con los horarios de grupo y\n"
     "      de ocupaciones para importar en ITACA.\n"
@@ -36,7 +38,14 @@ const char* const kAyuda =
     "\n"
     "  --dir: el directorio de las tablas de trabajo (por omisi\xC3\xB3n C:\\ZTEMP en Windows; en otros\n"
     "         sistemas $ZTEMP, o si no $HOME/ZTEMP).\n"
-    "  --idioma: idioma de los textos y de los d\xC3\xAD" "as (por omisi\xC3\xB3n valencia).\n";
+    "  --idioma: idioma de los textos y de los d\xC3\xAD" "as (por omisi\xC3\xB3n valencia).\n"
+    "  --informe: escribe el informe completo de la ejecuci\xC3\xB3n en FICHERO.html, una p\xC3\xA1gina que se abre\n"
+    "         con cualquier navegador: lo escrito en cada tabla, todos los avisos con sus c\xC3\xB3" "digos y el motivo\n"
+    "         y, para exportar, las asignaciones de cada grupo; para importar, el horario semanal de cada\n"
+    "         grupo y de cada profesor y los posibles choques.\n"
+    "\n"
+    "  Al terminar, tras \"Proceso finalizado\", se muestra un resumen: las filas escritas y, por tipo de\n"
+    "  aviso, cu\xC3\xA1ntos hay y los primeros.\n";
 
 struct Uso : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -49,10 +58,18 @@ std::string a(const std::string& s) { return text::cp1252ToUtf8(s); }
 struct Opciones {
   std::string orden;
   fs::path archivo;
-  std::optional<fs::path> dir;
+  std::optional<fs::path> dir, informe;
   std::optional<std::string> plantilla, curso, idioma;
   bool todasPlantillas = false, conservarSinClases = false;
 };
+
+// Whether two paths name the same file, also when it does not exist yet.
+bool MismoArchivo(const fs::path& a, const fs::path& b) {
+  std::error_code ea, eb;
+  if (fs::equivalent(a, b, ea)) return true;
+  const fs::path ca = fs::weakly_canonical(a, ea), cb = fs::weakly_canonical(b, eb);
+  return !ea && !eb && ca == cb;
+}
 
 Opciones Leer(const std::vector<std::string>& args) {
   Opciones o;
@@ -67,6 +84,7 @@ Opciones Leer(const std::vector<std::string>& args) {
     else if (x == "--plantilla") o.plantilla = de(valor(i));
     else if (x == "--curso") o.curso = de(valor(i));
     else if (x == "--idioma") o.idioma = valor(i);
+    else if (x == "--informe") o.informe = fs::path(valor(i));
     else if (x == "--todas-plantillas") o.todasPlantillas = true;
     else if (x == "--conservar-sin-clases") o.conservarSinClases = true;
     else if (x.size() > 1 && x[0] == '-') throw Uso("opci\xC3\xB3n desconocida " + x);
@@ -79,6 +97,8 @@ Opciones Leer(const std::vector<std::string>& args) {
   if (o.orden == "exportar" && o.curso) throw Uso("--curso es solo para importar");
   if (o.orden == "importar" && (o.todasPlantillas || o.conservarSinClases))
     throw Uso("--todas-plantillas y --conservar-sin-clases son solo para exportar");
+  if (o.informe && (o.informe->empty() || MismoArchivo(*o.informe, o.archivo)))
+    throw Uso("el informe no puede escribirse sobre el archivo de ITACA");
   return o;
 }
 
@@ -115,6 +135,21 @@ class RespuestasFijas : public Preguntas {
   bool todas_, conservar_;
 };
 
+// After "Proceso finalizado": the summary and, when asked for, the whole
+// report. The run's files are written by then; a report that cannot be
+// written is an error of its own.
+int Informar(const Informe& informe, const Opciones& o, std::ostream& out) {
+  out << ResumenInforme(informe);
+  if (!o.informe) return 0;
+  try {
+    GuardarInforme(informe, *o.informe);
+  } catch (const std::exception& e) {
+    throw RunError(std::string("Los datos se han pasado, pero el informe no se ha podido escribir: ") + e.what());
+  }
+  out << "Informe completo: " << io::nombreArchivo(*o.informe) << "\n";
+  return 0;
+}
+
 int Exportar(const Opciones& o, std::ostream& out) {
   RespuestasFijas respuestas(o.todasPlantillas, o.conservarSinClases);
   ExportarRun run(Directorio(o.dir), respuestas);
@@ -133,7 +168,7 @@ int Exportar(const Opciones& o, std::ostream& out) {
   }
   run.Ejecutar();
   out << kProcesoFinalizado << "\n";
-  return 0;
+  return Informar(InformeExportar(run), o, out);
 }
 
 int Importar(const Opciones& o, std::ostream& out) {
@@ -152,9 +187,11 @@ int Importar(const Opciones& o, std::ostream& out) {
   }
   run.AplicarPlantilla(Elegir(cat, codigo), idioma);
   run.CursoDestino = o.curso ? *o.curso : run.CursoDelArchivo();
+  if (o.informe && MismoArchivo(*o.informe, run.ArchivoResultado()))
+    throw Uso("el informe no puede escribirse sobre " + io::nombreArchivo(run.ArchivoResultado()));
   run.Ejecutar();
   out << kProcesoFinalizado << "\n";
-  return 0;
+  return Informar(InformeImportar(run), o, out);
 }
 
 }  // namespace

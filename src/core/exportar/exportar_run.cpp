@@ -19,7 +19,11 @@ ExportarRun::ExportarRun(fs::path directorio, Preguntas& preguntas)
 void ExportarRun::CargarDocumento(const fs::path& archivo) {
   std::error_code ec;
   if (archivo.empty() || !fs::is_regular_file(archivo, ec)) throw ArchivoNoExiste(kNoExisteArchivo);
-  DocXML = xml::Document::load(archivo);
+  UsarDocumento(xml::Document::load(archivo), archivo);
+}
+
+void ExportarRun::UsarDocumento(xml::Document documento, const fs::path& archivo) {
+  DocXML = std::move(documento);
   ArchivoXML = archivo;
   avisarCodificacion();
 }
@@ -73,21 +77,28 @@ dbf::Table& ExportarRun::tabla(const std::string& nombre) {
   return it->second;
 }
 
+const dbf::Table& ExportarRun::tabla(const std::string& nombre) const {
+  auto it = tablas_.find(nombre);
+  if (it == tablas_.end()) throw RunError("La tabla " + nombre + " no se ha creado en esta ejecución.");
+  return it->second;
+}
+
 void ExportarRun::CrearTramos() {
   tablas_.insert_or_assign(tables::DIASHORAST, ConstruirTramos(ListBoxPlanti, PlantillaSel, ComboBoxValCast));
 }
 
 void ExportarRun::GuardarTablas() {
   // Every file is staged first; only when all are written do they replace the
-  // old ones, so a failure while writing leaves every table as it was.
+  // old ones, all or none, so a failure while writing or replacing leaves every
+  // table as it was.
   std::vector<io::StagedFile> staged;
   for (const auto& nombre : tables::builtTables()) {
     auto it = tablas_.find(nombre);
     if (it == tablas_.end()) continue;
     staged.emplace_back(io::findFile(dir_, nombre + ".DBF"), it->second.serialize());
   }
+  io::commitAll(staged);
   for (auto& f : staged) {
-    f.commit();
     // An index of the old table would no longer match the new one.
     fs::path mdx = f.target();
     mdx.replace_extension(".MDX");

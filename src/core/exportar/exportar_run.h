@@ -38,6 +38,8 @@ class ExportarRun {
   // Loads the ITACA file. Throws ArchivoNoExiste when there is no such file,
   // xml::XmlError when it cannot be read as an ITACA document.
   void CargarDocumento(const std::filesystem::path& archivo);
+  // The same with a document already parsed; `archivo` only names it.
+  void UsarDocumento(xml::Document documento, const std::filesystem::path& archivo);
   const xml::Document& documento() const { return DocXML; }
   bool tienePlantillas() const;
   // Takes back what the template choice gives: code, turn, period lines and
@@ -66,6 +68,7 @@ class ExportarRun {
   // A table built by this run. Throws RunError when the step that builds it
   // has not run.
   dbf::Table& tabla(const std::string& nombre);
+  const dbf::Table& tabla(const std::string& nombre) const;
   bool tieneTabla(const std::string& nombre) const { return tablas_.count(nombre) > 0; }
   const Avisos& avisos() const { return avisos_; }
   const std::filesystem::path& directorio() const { return dir_; }

@@ -87,13 +87,16 @@ fs::path ImportarRun::ArchivoResultado() const {
   return ArchivoXML.parent_path() / ("ResultadoZarvelon" + ArchivoXML.filename().string());
 }
 
-dbf::Table ImportarRun::leerTabla(const std::string& nombre) const {
+dbf::Table ImportarRun::leerTabla(const std::string& nombre, std::initializer_list<const char*> campos) const {
   const fs::path p = io::findFile(dir_, nombre + ".DBF");
   std::error_code ec;
   if (!fs::is_regular_file(p, ec))
     throw RunError("Falta la tabla de trabajo " + io::nombreArchivo(p) +
                    ": hay que pasar antes los datos de ITACA a Zarvelon.");
-  return dbf::Table::readFile(p);
+  dbf::Table t = dbf::Table::readFile(p);
+  for (const char* c : campos)
+    if (t.fieldIndex(c) < 0) throw RunError(io::nombreArchivo(p) + ": falta el campo " + c + ".");
+  return t;
 }
 
 const dbf::Table* ImportarRun::tabla(const std::string& nombre) const {
@@ -107,10 +110,15 @@ void ImportarRun::Ejecutar() {
     avisos_.add(TipoAviso::CodificacionSupuesta, {{"archivo", text::utf8ToCp1252(io::nombreArchivo(ArchivoXML.filename()))}},
                 "El archivo no declara codificación y no es UTF-8 válido: se ha leído como Windows-1252.");
   tablas_.clear();
+  escritas_.clear();
   horariosGrupo_ = horariosOcupacion_ = 0;
   tablas_.insert_or_assign(tables::DIASHORAST, ConstruirTramos(ListBoxPlanti, PlantillaSel, ComboBoxValCast));
-  for (const char* n : {tables::SOLUC, tables::GRUPOST, tables::PROFT, tables::AULAT, tables::ASIGNOMT})
-    tablas_.insert_or_assign(n, leerTabla(n));
+  tablas_.insert_or_assign(tables::SOLUC, leerTabla(tables::SOLUC, {"ASIG", "TAREA", "DIA", "HORA", "MARCO",
+                                                                    "CODGRUPO", "PROF", "AULA"}));
+  tablas_.insert_or_assign(tables::GRUPOST, leerTabla(tables::GRUPOST, {"ABREV", "CLAVE", "CLAVECURSO", "ENSENANZA"}));
+  tablas_.insert_or_assign(tables::PROFT, leerTabla(tables::PROFT, {"ABREV", "DNI", "ENSENANZA"}));
+  tablas_.insert_or_assign(tables::AULAT, leerTabla(tables::AULAT, {"ABREV", "ABREV_ITACA"}));
+  tablas_.insert_or_assign(tables::ASIGNOMT, leerTabla(tables::ASIGNOMT, {"COD", "ABREV_ITACA"}));
   const dbf::Table& soluc = tablas_.at(tables::SOLUC);
   const dbf::Table& grupos = tablas_.at(tables::GRUPOST);
   const dbf::Table& profes = tablas_.at(tables::PROFT);
@@ -137,13 +145,15 @@ void ImportarRun::Ejecutar() {
   // A row's place in time: the slot of its hour in frame "0".
   struct Tramo {
     std::string orden, desde, hasta;
+    long long hora;
   };
   auto tramo = [&](dbf::RecNo r) -> std::optional<Tramo> {
     const std::string hora = TextoNumero(soluc.getFloat(r, fHora));
     const std::string marco = Izquierda(soluc.getText(r, fMarco), 1);
     auto t = tramos.locate("HORA;MARCO", {hora, marco});
     if (!t) return std::nullopt;
-    return Tramo{tramos.getText(*t, "SESION_ORDEN"), tramos.getText(*t, "HORADESDE"), tramos.getText(*t, "HORAHASTA")};
+    return Tramo{tramos.getText(*t, "SESION_ORDEN"), tramos.getText(*t, "HORADESDE"), tramos.getText(*t, "HORAHASTA"),
+                 tramos.getInteger(*t, "HORA")};
   };
   auto datosFila = [&](dbf::RecNo r) {
     return std::vector<std::pair<std::string, std::string>>{
@@ -180,10 +190,12 @@ void ImportarRun::Ejecutar() {
     }
     std::string dni, aulaItaca;
     const std::string prof = soluc.getText(r, fProf), aula = soluc.getText(r, fAula);
-    if (auto p = profes.locate("ABREV", prof)) dni = profes.getText(*p, "DNI");
+    const auto p = profes.locate("ABREV", prof);
+    if (p) dni = profes.getText(*p, "DNI");
     else if (!prof.empty())
       avisos_.add(TipoAviso::FilaSinDocente, datosFila(r), "El profesor no está en PROFT: la clase va sin docente.");
-    if (auto au = aulas.locate("ABREV", aula)) aulaItaca = aulas.getText(*au, "ABREV_ITACA");
+    const auto au = aulas.locate("ABREV", aula);
+    if (au) aulaItaca = aulas.getText(*au, "ABREV_ITACA");
     else if (!aula.empty())
       avisos_.add(TipoAviso::FilaSinAula, datosFila(r), "El aula no está en AULAT: la clase va sin aula.");
     auto t = tramo(r);
@@ -205,6 +217,8 @@ void ImportarRun::Ejecutar() {
     e.setAttr(G::docente, dni);
     e.setAttr(G::aula, aulaItaca);
     e.setAttr(G::idioma, "");
+    escritas_.push_back({r, false, soluc.getInteger(r, fDia), t->hora, soluc.getText(r, fGrupo),
+                         p ? prof : std::string(), au ? aula : std::string(), soluc.getText(r, fAsig)});
     ++horariosGrupo_;
   }
 
@@ -239,14 +253,16 @@ void ImportarRun::Ejecutar() {
     e.setAttr(O::docente, profes.getText(*p, "DNI"));
     e.setAttr(O::ensenanza, profes.getText(*p, "ENSENANZA"));
     e.setAttr(O::ocupacion, nom.getText(*a, "ABREV_ITACA"));
+    escritas_.push_back({r, true, soluc.getInteger(r, fDia), t->hora, "", soluc.getText(r, fProf), "",
+                         soluc.getText(r, fAsig)});
     ++horariosOcupacion_;
   }
 
   // Both files are staged before either replaces its old one.
-  io::StagedFile resultado(ArchivoResultado(), DocXML.serialize());
-  io::StagedFile diashoras(io::findFile(dir_, std::string(tables::DIASHORAST) + ".DBF"), tramos.serialize());
-  resultado.commit();
-  diashoras.commit();
+  std::vector<io::StagedFile> archivos;
+  archivos.emplace_back(ArchivoResultado(), DocXML.serialize());
+  archivos.emplace_back(io::findFile(dir_, std::string(tables::DIASHORAST) + ".DBF"), tramos.serialize());
+  io::commitAll(archivos);
   fs::path mdx = io::findFile(dir_, std::string(tables::DIASHORAST) + ".MDX");
   std::error_code ec;
   if (fs::exists(mdx, ec) && !fs::remove(mdx, ec))

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,6 +23,17 @@
 #include "xml/xml_document.h"
 
 namespace zi {
+
+// One timetable element the run wrote, in the host's codes (Windows-1252), as
+// the report shows it.
+struct SesionEscrita {
+  dbf::RecNo fila = 0;     // its row in SOLUC
+  bool ocupacion = false;  // an occupation period: no group and no room
+  long long dia = 0;       // 1 Monday .. 7 Sunday
+  long long hora = 0;      // HORA of its time slot (1 for the template's first period)
+  // GRUPOST, PROFT, AULAT and ASIGNOMT codes; empty when written without.
+  std::string grupo, profesor, aula, asignatura;
+};
 
 class ImportarRun {
  public:
@@ -50,18 +62,24 @@ class ImportarRun {
 
   std::filesystem::path ArchivoResultado() const;
   const Avisos& avisos() const { return avisos_; }
+  const std::filesystem::path& directorio() const { return dir_; }
+  // Every element written, classes first, in the order of SOLUC.
+  const std::vector<SesionEscrita>& sesionesEscritas() const { return escritas_; }
   size_t horariosGrupo() const { return horariosGrupo_; }
   size_t horariosOcupacion() const { return horariosOcupacion_; }
   // The tables as this run read or rebuilt them (for the report).
   const dbf::Table* tabla(const std::string& nombre) const;
 
  private:
-  dbf::Table leerTabla(const std::string& nombre) const;
+  // Reads a table of the working directory; a missing table, or one without
+  // one of `campos`, is a RunError naming the file.
+  dbf::Table leerTabla(const std::string& nombre, std::initializer_list<const char*> campos = {}) const;
 
   std::filesystem::path dir_;
   xml::Document DocXML;
   std::map<std::string, dbf::Table> tablas_;
   Avisos avisos_;
+  std::vector<SesionEscrita> escritas_;
   size_t horariosGrupo_ = 0, horariosOcupacion_ = 0;
 };
 

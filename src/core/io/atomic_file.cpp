@@ -116,6 +116,56 @@ void StagedFile::commit() {
   done_ = true;
 }
 
+void commitAll(std::vector<StagedFile>& files) {
+  struct Reemplazado {
+    fs::path target, copia;  // copia: the old file kept aside, empty when there was none
+  };
+  std::vector<Reemplazado> hechos;
+  auto deshacer = [&] {
+    for (auto it = hechos.rbegin(); it != hechos.rend(); ++it) {
+      std::error_code ec;
+      if (it->copia.empty()) fs::remove(it->target, ec);
+      else fs::rename(it->copia, it->target, ec);
+    }
+  };
+  try {
+    for (auto& f : files) {
+      Reemplazado r{f.target(), {}};
+      std::error_code ec;
+      const fs::file_status st = fs::symlink_status(r.target, ec);
+      if (fs::is_directory(st))
+        throw FileError("No se puede reemplazar " + nombreArchivo(r.target) + ": " + razon(EISDIR));
+      if (fs::exists(st)) {
+        r.copia = r.target;
+        r.copia += sufijo();
+        fs::create_hard_link(r.target, r.copia, ec);
+        if (ec) {
+          ec.clear();
+          fs::copy_file(r.target, r.copia, ec);
+        }
+        if (ec) {
+          fs::remove(r.copia, ec);
+          throw FileError("No se puede reemplazar " + nombreArchivo(r.target) + ": " + razon(ec));
+        }
+      }
+      try {
+        f.commit();
+      } catch (...) {
+        if (!r.copia.empty()) fs::remove(r.copia, ec);
+        throw;
+      }
+      hechos.push_back(std::move(r));
+    }
+  } catch (...) {
+    deshacer();
+    throw;
+  }
+  for (const auto& r : hechos) {
+    std::error_code ec;
+    if (!r.copia.empty()) fs::remove(r.copia, ec);
+  }
+}
+
 void writeAtomically(const fs::path& target, std::string_view bytes) { StagedFile(target, bytes).commit(); }
 
 std::string readAll(const fs::path& path) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace zi::io {
 
@@ -36,6 +37,13 @@ class StagedFile {
   std::filesystem::path temp_;
   bool done_ = false;
 };
+
+// Commits every file or none. Each old target is first kept aside (a hard
+// link, or a copy where links are not possible); when a rename fails, the
+// files already replaced get their old contents back and the ones that did
+// not exist are removed, so a failure leaves every target as it was. Throws
+// FileError naming the file that could not be replaced.
+void commitAll(std::vector<StagedFile>& files);
 
 // Writes one file through a temporary file and a rename. Throws FileError
 // naming the file and the reason.

@@ -270,8 +270,15 @@ bool walk(pugi::xml_node n, const std::vector<std::string_view>& steps, size_t k
 }
 
 pugi::xml_attribute findAttr(pugi::xml_node n, std::string_view name) {
-  for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
-    if (name == a.name()) return a;
+  // Compared in place: measuring every attribute's name first would cost a
+  // pass over it for each attribute of each element read. No name holds a NUL.
+  if (name.find('\0') != std::string_view::npos) return {};
+  for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+    const char* an = a.name();
+    size_t i = 0;
+    while (i < name.size() && an[i] == name[i]) ++i;  // stops at the end of `an` too
+    if (i == name.size() && an[i] == '\0') return a;
+  }
   return {};
 }
 
@@ -360,6 +367,14 @@ Document Document::parse(std::string_view bytes, const std::string& what) {
   }
   if (std::string_view(root.name()) != "centro")
     throw XmlError(what + ": el elemento raíz es <" + root.name() + ">, no <centro>");
+  // Saving writes the encoding that the first declaration names, also one that
+  // does not stand at the start and so did not decide the reading: a name we
+  // cannot write stops the load, as one we cannot read does.
+  for (pugi::xml_node n = d.doc_->first_child(); n; n = n.next_sibling()) {
+    if (n.type() != pugi::node_declaration) continue;
+    if (const pugi::xml_attribute enc = n.attribute("encoding")) checkDeclaredName(std::string(enc.value()), what);
+    break;
+  }
 
   // Line numbers are only needed while parsing.
   std::string().swap(d.source_);
