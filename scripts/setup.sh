@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(cmake g++ make pkg-config libpugixml-dev libgtest-dev qt6-base-dev python3 python3-dbfread python3-dbf)
+# Fuzzing (fuzz/run.sh) needs clang and its libFuzzer runtime: only on request.
+[ "${ZI_FUZZ:-0}" = 1 ] && packages+=(clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

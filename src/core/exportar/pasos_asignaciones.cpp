@@ -2,9 +2,9 @@
 // and group of its course, then the group timetables turn them into real ones,
 // the occupation timetables add the task rows and every row gets its lesson
 // pattern, and last the groups and teachers without classes may be removed.
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "exportar/exportar_run.h"
 #include "tables/working_tables.h"
@@ -15,12 +15,38 @@ namespace zi {
 namespace {
 
 std::string val(const xml::Element& e, std::string_view atributo) { return QuitarBlancos(e.attr(atributo)); }
-bool enBlanco(const std::string& s) { return QuitarBlancos(s).empty(); }
+bool enBlanco(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
+// QuitarBlancos in place.
+void recortar(std::string& s) {
+  s.erase(s.find_last_not_of(' ') + 1);
+  s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+}
+
+// The fields of ASIGT and GRUPOST that the steps use on every row, looked up
+// by name once per step.
+struct CamposAsig {
+  int casig, cprof, cgrup, caula, horas, sesiones, clave, clavecurso, ctarea, asigItaca;
+  int copiados[4];  // TURNO, NIVEL, CURSO, GRUPO, as in GRUPOST
+  explicit CamposAsig(const dbf::Table& t)
+      : casig(t.requireField("CASIG")), cprof(t.requireField("CPROF")), cgrup(t.requireField("CGRUP")),
+        caula(t.requireField("CAULA")), horas(t.requireField("HORAS")), sesiones(t.requireField("SESIONES")),
+        clave(t.requireField("CLAVE")), clavecurso(t.requireField("CLAVECURSO")), ctarea(t.requireField("CTAREA")),
+        asigItaca(t.requireField("ASIG_ITACA")),
+        copiados{t.requireField("TURNO"), t.requireField("NIVEL"), t.requireField("CURSO"), t.requireField("GRUPO")} {}
+};
+struct CamposGrupo {
+  int abrev, clave;
+  int copiados[4];  // TURNO, NIVEL, CURSO, GRUPO
+  explicit CamposGrupo(const dbf::Table& t)
+      : abrev(t.requireField("ABREV")), clave(t.requireField("CLAVE")),
+        copiados{t.requireField("TURNO"), t.requireField("NIVEL"), t.requireField("CURSO"), t.requireField("GRUPO")} {}
+};
 
 // Fills a blank teacher or room of an assignment.
-void completar(dbf::Table& asig, dbf::RecNo r, const std::string& profesor, const std::string& aula) {
-  if (enBlanco(asig.getText(r, "CPROF"))) asig.setText(r, "CPROF", profesor);
-  if (enBlanco(asig.getText(r, "CAULA"))) asig.setText(r, "CAULA", aula);
+void completar(dbf::Table& asig, const CamposAsig& c, dbf::RecNo r, const std::string& profesor,
+               const std::string& aula) {
+  if (enBlanco(asig.getText(r, c.cprof))) asig.setText(r, c.cprof, profesor);
+  if (enBlanco(asig.getText(r, c.caula))) asig.setText(r, c.caula, aula);
 }
 
 }  // namespace
@@ -51,6 +77,8 @@ void ExportarRun::GenerarAsignaciones() {
   dbf::Table& asig = tabla(tables::ASIGT);
   dbf::Table& nom = tabla(tables::ASIGNOMT);
   dbf::Table& grupos = tabla(tables::GRUPOST);
+  const CamposAsig a(asig);
+  const CamposGrupo cg(grupos);
 
   // The groups of each course, in table order.
   std::unordered_map<std::string, std::vector<dbf::RecNo>> gruposDeCurso;
@@ -63,7 +91,17 @@ void ExportarRun::GenerarAsignaciones() {
     return r ? nom.getText(*r, "COD") : std::string();
   };
 
-  for (const auto& e : DocXML.select(itaca::kContenidos)) {
+  // One row per content and group of its course at most: room for all of them
+  // at once (within reason: the room is only taken as rows come).
+  const auto contenidos = DocXML.select(itaca::kContenidos);
+  std::size_t filas = 0;
+  for (const auto& e : contenidos) {
+    auto it = gruposDeCurso.find(val(e, C::curso));
+    if (it != gruposDeCurso.end()) filas += it->second.size();
+  }
+  asig.reserve(static_cast<dbf::RecNo>(std::min<std::size_t>(filas, 1u << 18)));
+
+  for (const auto& e : contenidos) {
     const std::string curso = val(e, C::curso), codigo = val(e, C::codigo);
     std::string cod;
     if (auto r = nom.locate("ABREV_ITACA", codigo)) cod = nom.getText(*r, "COD");
@@ -80,17 +118,17 @@ void ExportarRun::GenerarAsignaciones() {
                   "Ningún grupo pertenece al curso del contenido: no tiene asignaciones.");
       continue;
     }
-    for (dbf::RecNo g : it->second) {
+    for (dbf::RecNo gr : it->second) {
       dbf::RecNo r = asig.append();
-      asig.setText(r, "CASIG", cod);
-      asig.setText(r, "CGRUP", grupos.getText(g, "ABREV"));
-      for (const char* f : {"TURNO", "NIVEL", "CURSO", "GRUPO"}) asig.setText(r, f, grupos.getText(g, f));
-      asig.setFloat(r, "HORAS", 4);
-      asig.setText(r, "SESIONES", "1111");
-      asig.setText(r, "CLAVE", grupos.getText(g, "CLAVE"));
-      asig.setText(r, "CLAVECURSO", curso);
-      asig.setText(r, "CTAREA", "*479");
-      asig.setText(r, "ASIG_ITACA", codigo);
+      asig.setText(r, a.casig, cod);
+      asig.setText(r, a.cgrup, grupos.getText(gr, cg.abrev));
+      for (int i = 0; i < 4; ++i) asig.setText(r, a.copiados[i], grupos.getText(gr, cg.copiados[i]));
+      asig.setFloat(r, a.horas, 4);
+      asig.setText(r, a.sesiones, "1111");
+      asig.setText(r, a.clave, grupos.getText(gr, cg.clave));
+      asig.setText(r, a.clavecurso, curso);
+      asig.setText(r, a.ctarea, "*479");
+      asig.setText(r, a.asigItaca, codigo);
     }
   }
 }
@@ -107,18 +145,32 @@ void ExportarRun::ImportarHorariosGrupo() {
   dbf::Table& grupos = tabla(tables::GRUPOST);
   dbf::Table& profes = tabla(tables::PROFT);
   dbf::Table& aulas = tabla(tables::AULAT);
-  std::unordered_set<dbf::RecNo> guardadas;
+  const CamposAsig c(asig);
+  const CamposGrupo cg(grupos);
+  const int profAbrev = profes.requireField("ABREV"), aulaAbrev = aulas.requireField("ABREV");
+  // Rows that some lesson counts, by record number (rows appended here too).
+  std::vector<char> guardadas(asig.recordCount() + 1, 0);
+  auto guardada = [&](dbf::RecNo r) { return r < guardadas.size() && guardadas[r]; };
+  auto guardar = [&](dbf::RecNo r) {
+    if (r >= guardadas.size()) guardadas.resize(r + 1, 0);
+    guardadas[r] = 1;
+  };
 
+  // The six attributes a lesson is read by, in one pass over each element.
+  const std::string_view nombres[] = {H::plantilla, H::grupo, H::curso, H::contenido, H::docente, H::aula};
+  std::string valores[std::size(nombres)];
   for (const auto& e : lecciones) {
-    const std::string plantilla = val(e, H::plantilla);
+    e.attrs(nombres, valores, std::size(nombres));
+    for (auto& v : valores) recortar(v);
+    const std::string& plantilla = valores[0];
     if (plantilla != PlantillaSel) {
       avisos_.add(TipoAviso::LeccionOtraPlantilla,
-                  {{"plantilla", plantilla}, {"grupo", val(e, H::grupo)}, {"contenido", val(e, H::contenido)}},
+                  {{"plantilla", plantilla}, {"grupo", valores[1]}, {"contenido", valores[3]}},
                   "La sesión es de otra plantilla que la elegida.");
       continue;
     }
-    const std::string grupo = val(e, H::grupo), curso = val(e, H::curso), contenido = val(e, H::contenido),
-                      docente = val(e, H::docente), aula = val(e, H::aula);
+    const std::string &grupo = valores[1], &curso = valores[2], &contenido = valores[3], &docente = valores[4],
+                      &aula = valores[5];
     auto R = asig.locate("CLAVE;CLAVECURSO;ASIG_ITACA", {grupo, curso, contenido});
     if (!R) {
       avisos_.add(TipoAviso::LeccionSinAsignacion,
@@ -128,43 +180,43 @@ void ExportarRun::ImportarHorariosGrupo() {
     }
     std::string T, A;
     if (auto p = profes.locate("DNI", docente)) {
-      T = profes.getText(*p, "ABREV");
+      T = profes.getText(*p, profAbrev);
     } else {
       avisos_.add(TipoAviso::DocenteNoEncontrado, {{"docente", docente}, {"grupo", grupo}, {"contenido", contenido}},
                   "Ningún docente tiene ese documento: la sesión cuenta sin profesor.");
     }
     if (auto a = aulas.locate("ABREV_ITACA", aula)) {
-      A = aulas.getText(*a, "ABREV");
+      A = aulas.getText(*a, aulaAbrev);
     } else if (!aula.empty()) {
       avisos_.add(TipoAviso::AulaNoEncontrada, {{"aula", aula}, {"grupo", grupo}, {"contenido", contenido}},
                   "Ninguna aula tiene ese código: la sesión cuenta sin aula.");
     }
 
-    if (!guardadas.count(*R)) {  // the assignment's first lesson
-      guardadas.insert(*R);
-      asig.setFloat(*R, "HORAS", 1);
-      completar(asig, *R, T, A);
-    } else if (asig.getText(*R, "CPROF") == T) {
-      asig.setFloat(*R, "HORAS", asig.getFloat(*R, "HORAS") + 1);
-      completar(asig, *R, T, A);
+    if (!guardada(*R)) {  // the assignment's first lesson
+      guardar(*R);
+      asig.setFloat(*R, c.horas, 1);
+      completar(asig, c, *R, T, A);
+    } else if (asig.getText(*R, c.cprof) == T) {
+      asig.setFloat(*R, c.horas, asig.getFloat(*R, c.horas) + 1);
+      completar(asig, c, *R, T, A);
     } else if (auto R2 = asig.locate("CLAVE;CLAVECURSO;ASIG_ITACA;CPROF", {grupo, curso, contenido, T})) {
-      asig.setFloat(*R2, "HORAS", asig.getFloat(*R2, "HORAS") + 1);
-      completar(asig, *R2, T, A);
-    } else if (auto G = grupos.locate("ABREV", asig.getText(*R, "CGRUP"))) {
+      asig.setFloat(*R2, c.horas, asig.getFloat(*R2, c.horas) + 1);
+      completar(asig, c, *R2, T, A);
+    } else if (auto G = grupos.locate("ABREV", asig.getText(*R, c.cgrup))) {
       // A further teacher of the same group and content: a row of its own.
       dbf::RecNo n = asig.append();
-      asig.setText(n, "CASIG", asig.getText(*R, "CASIG"));
-      asig.setText(n, "CPROF", T);
-      asig.setText(n, "CGRUP", asig.getText(*R, "CGRUP"));
-      asig.setText(n, "CAULA", A);
-      for (const char* f : {"TURNO", "NIVEL", "CURSO", "GRUPO"}) asig.setText(n, f, grupos.getText(*G, f));
-      asig.setFloat(n, "HORAS", 1);
-      asig.setText(n, "SESIONES", "1111");
-      asig.setText(n, "CLAVE", grupo);
-      asig.setText(n, "CLAVECURSO", curso);
-      asig.setText(n, "CTAREA", "*479");
-      asig.setText(n, "ASIG_ITACA", contenido);
-      guardadas.insert(n);
+      asig.setText(n, c.casig, asig.getText(*R, c.casig));
+      asig.setText(n, c.cprof, T);
+      asig.setText(n, c.cgrup, asig.getText(*R, c.cgrup));
+      asig.setText(n, c.caula, A);
+      for (int i = 0; i < 4; ++i) asig.setText(n, c.copiados[i], grupos.getText(*G, cg.copiados[i]));
+      asig.setFloat(n, c.horas, 1);
+      asig.setText(n, c.sesiones, "1111");
+      asig.setText(n, c.clave, grupo);
+      asig.setText(n, c.clavecurso, curso);
+      asig.setText(n, c.ctarea, "*479");
+      asig.setText(n, c.asigItaca, contenido);
+      guardar(n);
     } else {
       avisos_.add(TipoAviso::LeccionSinGrupo, {{"grupo", grupo}, {"contenido", contenido}, {"docente", docente}},
                   "El grupo de la asignación no está en GRUPOST: la sesión del otro profesor no cuenta.");
@@ -172,7 +224,7 @@ void ExportarRun::ImportarHorariosGrupo() {
   }
 
   for (dbf::RecNo r = 1; r <= asig.recordCount(); ++r)
-    if (!asig.isDeleted(r) && !guardadas.count(r)) asig.remove(r);
+    if (!asig.isDeleted(r) && !guardada(r)) asig.remove(r);
   asig.pack();
 }
 
@@ -182,13 +234,15 @@ void ExportarRun::ImportarHorariosOcupaciones() {
   dbf::Table& nom = tabla(tables::ASIGNOMT);
   dbf::Table& asig = tabla(tables::ASIGT);
   dbf::Table& profes = tabla(tables::PROFT);
+  const CamposAsig ca(asig);
+  const int nomCod = nom.requireField("COD"), profAbrev = profes.requireField("ABREV");
 
   for (const auto& e : periodos) {
     const std::string ocupacion = val(e, H::ocupacion), docente = val(e, H::docente),
                       plantilla = val(e, H::plantilla);
     std::string K, T;
-    if (auto r = nom.locate("ABREV_ITACA", ocupacion)) K = nom.getText(*r, "COD");
-    if (auto p = profes.locate("DNI", docente)) T = profes.getText(*p, "ABREV");
+    if (auto r = nom.locate("ABREV_ITACA", ocupacion)) K = nom.getText(*r, nomCod);
+    if (auto p = profes.locate("DNI", docente)) T = profes.getText(*p, profAbrev);
     if (SoloPlantillaSel == 1 && plantilla != PlantillaSel) {
       avisos_.add(TipoAviso::LeccionOtraPlantilla,
                   {{"plantilla", plantilla}, {"ocupación", ocupacion}, {"docente", docente}},
@@ -202,14 +256,14 @@ void ExportarRun::ImportarHorariosOcupaciones() {
       avisos_.add(TipoAviso::DocenteNoEncontrado, {{"docente", docente}, {"ocupación", ocupacion}},
                   "Ningún docente tiene ese documento: el periodo cuenta sin profesor.");
     if (auto r = asig.locate("CPROF;ASIG_ITACA", {T, ocupacion})) {
-      asig.setFloat(*r, "HORAS", asig.getFloat(*r, "HORAS") + 1);
+      asig.setFloat(*r, ca.horas, asig.getFloat(*r, ca.horas) + 1);
     } else {
       dbf::RecNo n = asig.append();
-      asig.setText(n, "CASIG", K);
-      asig.setText(n, "CPROF", T);
-      asig.setFloat(n, "HORAS", 1);
-      asig.setText(n, "CTAREA", K);
-      asig.setText(n, "ASIG_ITACA", ocupacion);
+      asig.setText(n, ca.casig, K);
+      asig.setText(n, ca.cprof, T);
+      asig.setFloat(n, ca.horas, 1);
+      asig.setText(n, ca.ctarea, K);
+      asig.setText(n, ca.asigItaca, ocupacion);
     }
   }
 
@@ -218,7 +272,7 @@ void ExportarRun::ImportarHorariosOcupaciones() {
   // own pattern, not the default's four lessons.
   for (dbf::RecNo r = 1; r <= asig.recordCount(); ++r) {
     if (asig.isDeleted(r)) continue;
-    const double horas = asig.getFloat(r, "HORAS");
+    const double horas = asig.getFloat(r, ca.horas);
     const long c = static_cast<long>(std::ceil(horas));
     const std::string patron = PatronSesiones(c);
     if (patron.empty() && c > 0)
@@ -226,7 +280,7 @@ void ExportarRun::ImportarHorariosOcupaciones() {
                   {{"asignatura", asig.getText(r, "CASIG")}, {"grupo", asig.getText(r, "CGRUP")},
                    {"profesor", asig.getText(r, "CPROF")}, {"horas", asig.getText(r, "HORAS")}},
                   "Las horas semanales no caben en veinte sesiones de nueve horas: SESIONES queda vacío.");
-    asig.setText(r, "SESIONES", patron);
+    asig.setText(r, ca.sesiones, patron);
   }
 }
 

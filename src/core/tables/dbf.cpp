@@ -566,6 +566,17 @@ void Table::writeFile(const std::filesystem::path& path) const {
 // Fields and rows
 
 int Table::fieldIndex(std::string_view name) const {
+  // The working tables have a dozen fields or so, named on every access: a
+  // look along the list beats hashing the name.
+  if (fields_.size() <= 24) {
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+      const std::string& n = fields_[i].name;
+      if (n.size() == name.size() && (name.empty() || n[0] == name[0]) &&
+          std::memcmp(n.data(), name.data(), name.size()) == 0)
+        return static_cast<int>(i);
+    }
+    return -1;
+  }
   auto it = byName_.find(name);
   return it == byName_.end() ? -1 : it->second;
 }
@@ -603,26 +614,37 @@ char* Table::rawMut(RecNo r, int field) {
 
 RecNo Table::append() {
   if (recordCount() == std::numeric_limits<RecNo>::max()) throw DbfError(name_ + ": la tabla está llena");
-  std::string blank(static_cast<std::size_t>(recordLength_) - 1, ' ');
+  const std::size_t at = data_.size();
+  data_.append(static_cast<std::size_t>(recordLength_) - 1, ' ');
   const bool be = binaryBigEndian();
   for (const Field& f : fields_)
-    if (isBinaryKind(kindOf(f, be))) std::fill_n(blank.begin() + f.offset, f.width, '\0');
-  data_ += blank;
+    if (isBinaryKind(kindOf(f, be))) std::fill_n(data_.begin() + static_cast<std::ptrdiff_t>(at) + f.offset, f.width, '\0');
   deleted_.push_back(false);
   const RecNo r = recordCount();
-  for (auto& [key, ix] : indexes_) ix.rows[keyOf(ix, r)].insert(r);
+  for (auto& [key, ix] : indexes_) ix.rows.insert(keyOf(ix, r), r);
   return r;
+}
+
+void Table::reserve(RecNo rows) {
+  data_.reserve(static_cast<std::size_t>(rows) * (static_cast<std::size_t>(recordLength_) - 1));
+  deleted_.reserve(rows);
 }
 
 void Table::remove(RecNo r) {
   checkRow(r);
   if (deleted_[r - 1]) return;
-  for (auto& [key, ix] : indexes_) {
-    auto it = ix.rows.find(keyOf(ix, r));
-    if (it != ix.rows.end()) {
-      it->second.erase(r);
-      if (it->second.empty()) ix.rows.erase(it);
+  for (auto it = indexes_.begin(); it != indexes_.end();) {
+    Index& ix = it->second;
+    // Once a quarter of the rows it was built on are gone (as when a step
+    // deletes rows by the thousand before packing), an index is dropped, to
+    // be built again if it is asked for: cheaper than keeping it right.
+    if (++ix.removed > ix.built / 4 + 16) {
+      for (auto& lista : indexesOfField_) lista.erase(std::remove(lista.begin(), lista.end(), &ix), lista.end());
+      it = indexes_.erase(it);
+      continue;
     }
+    ix.rows.erase(keyOf(ix, r), r);
+    ++it;
   }
   deleted_[r - 1] = true;
   ++deletedCount_;
@@ -630,12 +652,15 @@ void Table::remove(RecNo r) {
 
 void Table::pack() {
   if (deletedCount_ == 0) return;
+  // The kept rows slide down in place, in order.
   const std::size_t w = static_cast<std::size_t>(recordLength_) - 1;
-  std::string kept;
-  kept.reserve(static_cast<std::size_t>(liveCount()) * w);
-  for (std::size_t i = 0; i < deleted_.size(); ++i)
-    if (!deleted_[i]) kept.append(data_, i * w, w);
-  data_ = std::move(kept);
+  std::size_t to = 0;
+  for (std::size_t i = 0; i < deleted_.size(); ++i) {
+    if (deleted_[i]) continue;
+    if (to != i * w) std::memmove(&data_[to], &data_[i * w], w);
+    to += w;
+  }
+  data_.resize(to);
   const RecNo live = liveCount();
   deleted_.assign(live, false);
   deletedCount_ = 0;
@@ -848,43 +873,171 @@ void Table::setLogical(RecNo r, int field, bool value) {
 // ---------------------------------------------------------------------------
 // Locate
 //
-// An index maps the key of every live row (the getText of its fields, each
-// preceded by its length so that no two field lists give the same key) to the
-// set of those rows; the first of the set is the answer. Edits move a row
-// between sets, deletion drops it, packing discards the indexes.
+// An index maps the hash of the key of every live row to those rows, in
+// ascending order; the first of them whose fields equal the wanted values is
+// the answer. Edits move a row between hashes, deletion takes it out; packing
+// discards the indexes, and so do deletions by the thousand (see remove).
 
 namespace {
 
-void appendPart(std::string& key, std::string_view part) {
-  const auto n = static_cast<std::uint32_t>(part.size());
-  for (int i = 0; i < 4; ++i) key += static_cast<char>((n >> (8 * i)) & 0xFF);
-  key.append(part);
-}
+// A 64-bit hash over the parts of a key, eight bytes at a time (after
+// MurmurHash64A); each part's tail goes in with its length, so that lists of
+// parts that only split the same bytes differently hash apart.
+class KeyHash {
+ public:
+  void add(std::string_view part) {
+    const char* p = part.data();
+    std::size_t n = part.size();
+    for (; n >= 8; p += 8, n -= 8) {
+      std::uint64_t k;
+      std::memcpy(&k, p, 8);
+      mix(k);
+    }
+    std::uint64_t tail = static_cast<std::uint64_t>(part.size() & 0xFF) << 56;
+    for (std::size_t i = 0; i < n; ++i) tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    mix(tail);
+  }
+  std::uint64_t value() const {
+    std::uint64_t h = h_;
+    h ^= h >> 47;
+    h *= kM;
+    h ^= h >> 47;
+    return h;
+  }
+
+ private:
+  static constexpr std::uint64_t kM = 0xC6A4A7935BD1E995ULL;
+  void mix(std::uint64_t k) {
+    k *= kM;
+    k ^= k >> 47;
+    k *= kM;
+    h_ ^= k;
+    h_ *= kM;
+  }
+  std::uint64_t h_ = 0x9E3779B97F4A7C15ULL;
+};
 
 }  // namespace
 
-std::string Table::keyOf(const Index& ix, RecNo r) const {
-  std::string key;
-  for (int f : ix.fields) appendPart(key, getText(r, f));
-  return key;
+void Table::Rows::insert(RecNo r) {
+  if (first == 0 || first == r) {
+    first = r;
+    return;
+  }
+  if (!more) more = std::make_unique<std::set<RecNo>>();
+  if (r < first) std::swap(r, first);
+  more->insert(more->end(), r);
+}
+
+bool Table::Rows::erase(RecNo r) {
+  if (r == first) {
+    if (!more || more->empty()) return true;
+    first = *more->begin();
+    more->erase(more->begin());
+  } else if (more) {
+    more->erase(r);
+  }
+  return false;
+}
+
+std::string_view Table::keyPart(const Index& ix, std::size_t i, const char* record, RecNo r,
+                                std::string& buffer) const {
+  // Text, by far the most common, is taken as it stands, without a copy.
+  const Field& f = fields_[static_cast<std::size_t>(ix.fields[i])];
+  if (ix.text[i]) return storedText(std::string_view(record + f.offset, static_cast<std::size_t>(f.width)));
+  buffer = getText(r, ix.fields[i]);
+  return buffer;
+}
+
+void Table::HashRows::reserve(std::size_t n) {
+  std::size_t capacity = 16;
+  while (capacity < 2 * n) capacity *= 2;
+  if (capacity > slots_.size()) rehash(capacity);
+}
+
+std::size_t Table::HashRows::slotOf(std::uint64_t h) const {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t i = static_cast<std::size_t>(h) & mask;
+  while (slots_[i].rows.first != 0 && slots_[i].hash != h) i = (i + 1) & mask;
+  return i;
+}
+
+const Table::Rows* Table::HashRows::find(std::uint64_t h) const {
+  if (slots_.empty()) return nullptr;
+  const Slot& s = slots_[slotOf(h)];
+  return s.rows.first != 0 ? &s.rows : nullptr;
+}
+
+void Table::HashRows::insert(std::uint64_t h, RecNo r) {
+  if (2 * (used_ + 1) > slots_.size()) rehash(slots_.empty() ? 16 : 2 * slots_.size());
+  Slot& s = slots_[slotOf(h)];
+  if (s.rows.first == 0) {
+    s.hash = h;
+    ++used_;
+  }
+  s.rows.insert(r);
+}
+
+void Table::HashRows::erase(std::uint64_t h, RecNo r) {
+  if (slots_.empty()) return;
+  std::size_t i = slotOf(h);
+  if (slots_[i].rows.first == 0 || !slots_[i].rows.erase(r)) return;
+  // The slot is free again: the slots after it that would no longer be
+  // reached from their own place move back into it, one by one.
+  slots_[i].rows = Rows{};
+  --used_;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t j = (i + 1) & mask; slots_[j].rows.first != 0; j = (j + 1) & mask) {
+    const std::size_t home = static_cast<std::size_t>(slots_[j].hash) & mask;
+    const bool reachable = i <= j ? (home > i && home <= j) : (home > i || home <= j);
+    if (reachable) continue;
+    slots_[i] = std::move(slots_[j]);
+    slots_[j].rows = Rows{};
+    i = j;
+  }
+}
+
+void Table::HashRows::rehash(std::size_t capacity) {
+  std::vector<Slot> old = std::move(slots_);
+  slots_.clear();
+  slots_.resize(capacity);
+  for (Slot& s : old) {
+    if (s.rows.first == 0) continue;
+    slots_[slotOf(s.hash)] = std::move(s);
+  }
+}
+
+std::uint64_t Table::keyOf(const Index& ix, RecNo r) const {
+  checkRow(r);
+  const char* record = data_.data() + static_cast<std::size_t>(r - 1) * (recordLength_ - 1);
+  KeyHash h;
+  std::string buffer;
+  for (std::size_t i = 0; i < ix.fields.size(); ++i) h.add(keyPart(ix, i, record, r, buffer));
+  return h.value();
+}
+
+bool Table::keyIs(const Index& ix, RecNo r, const std::string_view* values) const {
+  checkRow(r);
+  const char* record = data_.data() + static_cast<std::size_t>(r - 1) * (recordLength_ - 1);
+  std::string buffer;
+  for (std::size_t i = 0; i < ix.fields.size(); ++i)
+    if (keyPart(ix, i, record, r, buffer) != values[i]) return false;
+  return true;
 }
 
 void Table::unindex(RecNo r, int field) {
   if (deleted_[r - 1]) return;
   for (Index* ix : indexesOfField_[static_cast<std::size_t>(field)]) {
-    auto it = ix->rows.find(keyOf(*ix, r));
-    if (it == ix->rows.end()) continue;
-    it->second.erase(r);
-    if (it->second.empty()) ix->rows.erase(it);
+    ix->rows.erase(keyOf(*ix, r), r);
   }
 }
 
 void Table::reindex(RecNo r, int field) {
   if (deleted_[r - 1]) return;
-  for (Index* ix : indexesOfField_[static_cast<std::size_t>(field)]) ix->rows[keyOf(*ix, r)].insert(r);
+  for (Index* ix : indexesOfField_[static_cast<std::size_t>(field)]) ix->rows.insert(keyOf(*ix, r), r);
 }
 
-std::optional<RecNo> Table::locate(std::string_view key, const std::vector<std::string_view>& values) const {
+std::optional<RecNo> Table::locate(std::string_view key, const std::string_view* values, std::size_t count) const {
   auto it = indexes_.find(key);
   if (it == indexes_.end()) {
     Index ix;
@@ -895,14 +1048,17 @@ std::optional<RecNo> Table::locate(std::string_view key, const std::vector<std::
       int f = fieldIndex(name);
       if (f < 0) throw DbfError(name_ + ": no existe el campo " + std::string(name) + " (búsqueda por " + std::string(key) + ")");
       ix.fields.push_back(f);
+      ix.text.push_back(kindOf(fields_[static_cast<std::size_t>(f)], binaryBigEndian()) == Kind::Text);
       if (semi == std::string_view::npos) break;
       start = semi + 1;
     }
-    if (values.size() != ix.fields.size())
+    if (count != ix.fields.size())
       throw std::invalid_argument(name_ + ": locate by " + std::string(key) + " needs " +
-                                  std::to_string(ix.fields.size()) + " values, got " + std::to_string(values.size()));
+                                  std::to_string(ix.fields.size()) + " values, got " + std::to_string(count));
+    ix.rows.reserve(liveCount());
+    ix.built = liveCount();
     for (RecNo r = 1; r <= recordCount(); ++r)
-      if (!deleted_[r - 1]) ix.rows[keyOf(ix, r)].insert(r);
+      if (!deleted_[r - 1]) ix.rows.insert(keyOf(ix, r), r);
     it = indexes_.emplace(std::string(key), std::move(ix)).first;
     std::vector<int> distinct = it->second.fields;
     std::sort(distinct.begin(), distinct.end());
@@ -910,14 +1066,19 @@ std::optional<RecNo> Table::locate(std::string_view key, const std::vector<std::
     for (int f : distinct) indexesOfField_[static_cast<std::size_t>(f)].push_back(&it->second);
   }
   const Index& ix = it->second;
-  if (values.size() != ix.fields.size())
+  if (count != ix.fields.size())
     throw std::invalid_argument(name_ + ": locate by " + std::string(key) + " needs " +
-                                std::to_string(ix.fields.size()) + " values, got " + std::to_string(values.size()));
-  std::string wanted;
-  for (std::string_view v : values) appendPart(wanted, v);
-  auto hit = ix.rows.find(wanted);
-  if (hit == ix.rows.end() || hit->second.empty()) return std::nullopt;
-  return *hit->second.begin();
+                                std::to_string(ix.fields.size()) + " values, got " + std::to_string(count));
+  KeyHash h;
+  for (std::size_t i = 0; i < count; ++i) h.add(values[i]);
+  const Rows* hit = ix.rows.find(h.value());
+  if (!hit) return std::nullopt;
+  const Rows& rows = *hit;
+  if (keyIs(ix, rows.first, values)) return rows.first;
+  if (rows.more)
+    for (RecNo r : *rows.more)
+      if (keyIs(ix, r, values)) return r;
+  return std::nullopt;
 }
 
 }  // namespace zi::dbf

@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -108,6 +109,9 @@ class Table {
 
   // Appends a blank row and returns its record number.
   RecNo append();
+  // Makes room for `rows` rows in all, so that appending up to that many
+  // moves nothing.
+  void reserve(RecNo rows);
   // Marks a row deleted (it disappears from every locate).
   void remove(RecNo r);
   // Drops the marked rows for good; the others are renumbered from 1.
@@ -145,20 +149,57 @@ class Table {
   // is compared by its getText form: a numeric field matches "3", not "3.00".
   //
   // Answered from an index built on the first call for that key and kept right
-  // through append, edit, delete and pack: no call scans the table.
-  std::optional<RecNo> locate(std::string_view key, const std::vector<std::string_view>& values) const;
-  std::optional<RecNo> locate(std::string_view key, std::string_view value) const {
-    return locate(key, std::vector<std::string_view>{value});
+  // through append, edit and delete; packing, or deleting a quarter of the
+  // rows it was built on, drops it, to be built again on the next call. So no
+  // call scans the table but the one that builds an index, and a build costs
+  // no more than the rows it indexes.
+  std::optional<RecNo> locate(std::string_view key, const std::vector<std::string_view>& values) const {
+    return locate(key, values.data(), values.size());
   }
+  std::optional<RecNo> locate(std::string_view key, std::string_view value) const { return locate(key, &value, 1); }
   // locate("A;B", {"x", "y"}) would be ambiguous without this one.
   std::optional<RecNo> locate(std::string_view key, std::initializer_list<std::string_view> values) const {
-    return locate(key, std::vector<std::string_view>(values));
+    return locate(key, values.begin(), values.size());
   }
 
  private:
+  // The live rows whose keys share one hash, in ascending order. Nearly every
+  // key has a single row, held in place; the set is made only for a second.
+  struct Rows {
+    RecNo first = 0;
+    std::unique_ptr<std::set<RecNo>> more;  // rows after `first`
+    void insert(RecNo r);
+    bool erase(RecNo r);  // true when no row is left
+  };
+  // Rows by key hash: open addressing with linear probing over a table of a
+  // power of two slots, at most half of them taken; a slot whose first row is
+  // 0 is free.
+  class HashRows {
+   public:
+    void reserve(std::size_t n);
+    const Rows* find(std::uint64_t h) const;
+    void insert(std::uint64_t h, RecNo r);
+    void erase(std::uint64_t h, RecNo r);  // the slot goes with its last row
+
+   private:
+    struct Slot {
+      std::uint64_t hash = 0;
+      Rows rows;
+    };
+    std::size_t slotOf(std::uint64_t h) const;  // where h is, or the free slot it would take
+    void rehash(std::size_t capacity);
+    std::vector<Slot> slots_;
+    std::size_t used_ = 0;
+  };
+  // An index holds rows by the hash of their key (the getText of its fields);
+  // locate compares the real values, so rows whose keys merely share a hash
+  // are told apart.
   struct Index {
     std::vector<int> fields;
-    std::unordered_map<std::string, std::set<RecNo>> rows;
+    std::vector<char> text;  // per field: compared as stored text (no getText)
+    HashRows rows;
+    RecNo built = 0;         // live rows when built
+    RecNo removed = 0;       // rows deleted since
   };
 
   // Field names are looked up without building a std::string.
@@ -173,7 +214,13 @@ class Table {
   std::string_view raw(RecNo r, int field) const;
   char* rawMut(RecNo r, int field);
   void checkRow(RecNo r) const;
-  std::string keyOf(const Index& ix, RecNo r) const;
+  // The hash of row r's key, and whether its key is `values`.
+  std::uint64_t keyOf(const Index& ix, RecNo r) const;
+  bool keyIs(const Index& ix, RecNo r, const std::string_view* values) const;
+  std::optional<RecNo> locate(std::string_view key, const std::string_view* values, std::size_t count) const;
+  // The key field as locate compares it: the stored text for text fields
+  // (a view of the record), else getText (in `buffer`).
+  std::string_view keyPart(const Index& ix, std::size_t i, const char* record, RecNo r, std::string& buffer) const;
   void unindex(RecNo r, int field);
   void reindex(RecNo r, int field);
 

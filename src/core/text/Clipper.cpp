@@ -14,7 +14,12 @@ std::string QuitarBlancosDer(std::string_view s) {
   return std::string(s.substr(0, n));
 }
 
-std::string QuitarBlancos(std::string_view s) { return QuitarBlancosIzq(QuitarBlancosDer(s)); }
+std::string QuitarBlancos(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (e > 0 && s[e - 1] == ' ') --e;
+  while (b < e && s[b] == ' ') ++b;
+  return std::string(s.substr(b, e - b));
+}
 
 std::string Izquierda(std::string_view s, long n) {
   if (n < static_cast<long>(s.size())) return n <= 0 ? std::string() : std::string(s.substr(0, n));

@@ -80,9 +80,13 @@ bool isValidUtf8(std::string_view s) {
 }
 
 std::string utf8ToCp1252(std::string_view utf8) {
+  // ASCII, the bulk of any text, is the same in both: taken in one piece.
+  size_t i = 0;
+  while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
+  if (i == utf8.size()) return std::string(utf8);
   std::string out;
   out.reserve(utf8.size());
-  size_t i = 0;
+  out.append(utf8.substr(0, i));
   while (i < utf8.size()) {
     unsigned char c = static_cast<unsigned char>(utf8[i]);
     if (c < 0x80) { out += static_cast<char>(c); ++i; continue; }
@@ -95,7 +99,16 @@ std::string utf8ToCp1252(std::string_view utf8) {
 std::string cp1252ToUtf8(std::string_view s) {
   std::string out;
   out.reserve(s.size() + s.size() / 8);
-  for (unsigned char c : s) appendUtf8(out, cp1252ToUnicode(c));
+  size_t i = 0;
+  while (i < s.size()) {
+    // A run of ASCII goes over as it is.
+    size_t j = i;
+    while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80) ++j;
+    out.append(s.substr(i, j - i));
+    if (j == s.size()) break;
+    appendUtf8(out, cp1252ToUnicode(static_cast<unsigned char>(s[j])));
+    i = j + 1;
+  }
   return out;
 }
 

@@ -1,5 +1,7 @@
 #include "xml/xml_document.h"
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -130,18 +132,11 @@ std::string decodeUtf16(std::string_view b, bool littleEndian, const std::string
   return out;
 }
 
-struct Decoded {
-  std::string utf8;
-  Encoding encoding = Encoding::Utf8;
-  bool fellBack = false;
-};
-
-std::string checkedUtf8(std::string_view bytes, const std::string& what) {
+void checkUtf8(std::string_view bytes, const std::string& what) {
   const size_t bad = firstBadUtf8(bytes);
   if (bad != std::string_view::npos)
     throw XmlError(what + ": el texto no es UTF-8 válido en la línea " +
                    std::to_string(lineAt(bytes, bad)));
-  return std::string(bytes);
 }
 
 void checkDeclaredName(const std::optional<std::string>& declared, const std::string& what) {
@@ -151,9 +146,10 @@ void checkDeclaredName(const std::optional<std::string>& declared, const std::st
 
 // A byte-order mark decides; then the look of UTF-16 (a '<' next to a zero
 // byte); then the declaration; else UTF-8, or Windows-1252 when the bytes are
-// not UTF-8 and nothing was declared.
-Decoded decode(std::string_view bytes, const std::string& what) {
+// not UTF-8 and nothing was declared. UTF-8 keeps the bytes' own buffer.
+Decoded decode(std::string&& owned, const std::string& what) {
   Decoded d;
+  const std::string_view bytes = owned;
   auto startsWith = [&](std::string_view p) { return bytes.substr(0, p.size()) == p; };
   std::optional<Encoding> marked;
   size_t bom = 0;
@@ -169,8 +165,13 @@ Decoded decode(std::string_view bytes, const std::string& what) {
   if (marked) {
     const std::string_view body = bytes.substr(bom);
     d.encoding = *marked;
-    d.utf8 = *marked == Encoding::Utf8 ? checkedUtf8(body, what)
-                                       : decodeUtf16(body, *marked == Encoding::Utf16LE, what);
+    if (*marked == Encoding::Utf8) {
+      checkUtf8(body, what);
+      owned.erase(0, bom);
+      d.utf8 = std::move(owned);
+    } else {
+      d.utf8 = decodeUtf16(body, *marked == Encoding::Utf16LE, what);
+    }
     // The declaration does not decide here, but saving writes what it names.
     checkDeclaredName(declaredEncoding(d.utf8), what);
     return d;
@@ -186,11 +187,12 @@ Decoded decode(std::string_view bytes, const std::string& what) {
     d.encoding = Encoding::Cp1252;
     d.utf8 = text::cp1252ToUtf8(bytes);
   } else if (named == Encoding::Utf8) {
-    d.utf8 = checkedUtf8(bytes, what);
+    checkUtf8(bytes, what);
+    d.utf8 = std::move(owned);
   } else {
     // Nothing declared, or UTF-16 declared over 8-bit bytes: the bytes decide.
     if (firstBadUtf8(bytes) == std::string_view::npos) {
-      d.utf8 = std::string(bytes);
+      d.utf8 = std::move(owned);
     } else {
       d.encoding = Encoding::Cp1252;
       d.fellBack = true;
@@ -254,12 +256,19 @@ std::vector<std::string_view> stepsOf(std::string_view path) {
   return steps;
 }
 
+// Whether a name from pugixml (closed by a NUL) is `name`; no name holds a NUL.
+bool named(const char* an, std::string_view name) {
+  size_t i = 0;
+  while (i < name.size() && an[i] == name[i] && name[i] != '\0') ++i;  // stops at the end of `an` too
+  return i == name.size() && an[i] == '\0';
+}
+
 // Visits, in document order, the elements reached from `n` by the steps from
 // `k` on; stops as soon as `visit` returns false. Returns false when stopped.
 template <class Visit>
 bool walk(pugi::xml_node n, const std::vector<std::string_view>& steps, size_t k, Visit& visit) {
   for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element || steps[k] != c.name()) continue;
+    if (c.type() != pugi::node_element || !named(c.name(), steps[k])) continue;
     if (k + 1 == steps.size()) {
       if (!visit(c)) return false;
     } else if (!walk(c, steps, k + 1, visit)) {
@@ -270,15 +279,8 @@ bool walk(pugi::xml_node n, const std::vector<std::string_view>& steps, size_t k
 }
 
 pugi::xml_attribute findAttr(pugi::xml_node n, std::string_view name) {
-  // Compared in place: measuring every attribute's name first would cost a
-  // pass over it for each attribute of each element read. No name holds a NUL.
-  if (name.find('\0') != std::string_view::npos) return {};
-  for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-    const char* an = a.name();
-    size_t i = 0;
-    while (i < name.size() && an[i] == name[i]) ++i;  // stops at the end of `an` too
-    if (i == name.size() && an[i] == '\0') return a;
-  }
+  for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+    if (named(a.name(), name)) return a;
   return {};
 }
 
@@ -305,6 +307,25 @@ std::string Element::attr(std::string_view name) const {
   return a ? text::utf8ToCp1252(a.value()) : std::string();
 }
 
+void Element::attrs(const std::string_view* names, std::string* values, size_t count) const {
+  if (count > 64) {
+    for (size_t i = 0; i < count; ++i) values[i] = attr(names[i]);
+    return;
+  }
+  for (size_t i = 0; i < count; ++i) values[i].clear();
+  // The names still looked for, one bit each; the first attribute of a name
+  // counts, as for attr().
+  std::uint64_t pendientes = count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+  for (pugi::xml_attribute a = node_.first_attribute(); a && pendientes; a = a.next_attribute()) {
+    const char* an = a.name();
+    for (size_t i = 0; i < count; ++i) {
+      if (!(pendientes >> i & 1) || names[i].empty() || names[i][0] != an[0] || !named(an, names[i])) continue;
+      values[i] = text::utf8ToCp1252(a.value());
+      pendientes &= ~(std::uint64_t{1} << i);
+    }
+  }
+}
+
 bool Element::hasAttr(std::string_view name) const {
   return static_cast<bool>(findAttr(node_, name));
 }
@@ -327,7 +348,14 @@ Element Element::appendChild(std::string_view name) {
 Document::Document() : doc_(std::make_unique<pugi::xml_document>()) {}
 Document::~Document() = default;
 Document::Document(Document&&) noexcept = default;
-Document& Document::operator=(Document&&) noexcept = default;
+Document& Document::operator=(Document&& o) noexcept {
+  // The old nodes go before the text they point into.
+  doc_ = std::move(o.doc_);
+  text_ = std::move(o.text_);
+  encoding_ = o.encoding_;
+  fellBack_ = o.fellBack_;
+  return *this;
+}
 
 Document Document::load(const fs::path& path) {
   std::string bytes;
@@ -336,16 +364,20 @@ Document Document::load(const fs::path& path) {
   } catch (const io::FileError& e) {
     throw XmlError(e.what());
   }
-  return parse(bytes, io::nombreArchivo(path));
+  const std::string what = io::nombreArchivo(path);
+  return fromText(decode(std::move(bytes), what), what, [&] { return decode(io::readAll(path), what).utf8; });
 }
 
 Document Document::parse(std::string_view bytes, const std::string& what) {
+  return fromText(decode(std::string(bytes), what), what, [&] { return decode(std::string(bytes), what).utf8; });
+}
+
+Document Document::fromText(Decoded dec, const std::string& what, const std::function<std::string()>& again) {
   Document d;
-  Decoded dec = decode(bytes, what);
   d.encoding_ = dec.encoding;
   d.fellBack_ = dec.fellBack;
-  d.source_ = std::move(dec.utf8);
-  const std::string& src = d.source_;
+  d.text_ = std::make_unique<std::string>(std::move(dec.utf8));
+  std::string& src = *d.text_;
 
   if (src.find_first_not_of(" \t\r\n") == std::string::npos)
     throw XmlError(what + ": el archivo está vacío");
@@ -353,16 +385,28 @@ Document Document::parse(std::string_view bytes, const std::string& what) {
   if (const size_t nul = src.find('\0'); nul != std::string::npos)
     malformed(what, src, nul, "carácter nulo");
 
+  // Parsed where it lies, with no copy: the nodes point into the text, which
+  // lives as long as the document. The parse changes the text as it goes, so
+  // the line of a fault is counted in the text decoded afresh.
+  auto mal = [&](size_t offset, const std::string& detail) {
+    std::string original;
+    try {
+      original = again();
+    } catch (const std::exception&) {
+      original = src;
+    }
+    malformed(what, original, offset, detail);
+  };
   const pugi::xml_parse_result r =
-      d.doc_->load_buffer(src.data(), src.size(), kParseFlags, pugi::encoding_utf8);
+      d.doc_->load_buffer_inplace(src.data(), src.size(), kParseFlags, pugi::encoding_utf8);
   if (r.status == pugi::status_no_document_element)
     throw XmlError(what + ": no tiene elemento raíz (se esperaba <centro>)");
-  if (!r) malformed(what, src, static_cast<size_t>(r.offset), r.description());
+  if (!r) mal(static_cast<size_t>(r.offset), r.description());
 
   pugi::xml_node root;
   for (pugi::xml_node n = d.doc_->first_child(); n; n = n.next_sibling()) {
     if (n.type() != pugi::node_element) continue;
-    if (root) malformed(what, src, static_cast<size_t>(n.offset_debug()), "hay más de un elemento raíz");
+    if (root) mal(static_cast<size_t>(n.offset_debug()), "hay más de un elemento raíz");
     root = n;
   }
   if (std::string_view(root.name()) != "centro")
@@ -375,9 +419,6 @@ Document Document::parse(std::string_view bytes, const std::string& what) {
     if (const pugi::xml_attribute enc = n.attribute("encoding")) checkDeclaredName(std::string(enc.value()), what);
     break;
   }
-
-  // Line numbers are only needed while parsing.
-  std::string().swap(d.source_);
   return d;
 }
 

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -35,6 +36,14 @@ class XmlError : public std::runtime_error {
 
 enum class Encoding { Utf8, Utf16LE, Utf16BE, Latin1, Cp1252 };
 
+// A file's text as UTF-8, and how it was read (what loading hands to the
+// parser).
+struct Decoded {
+  std::string utf8;
+  Encoding encoding = Encoding::Utf8;
+  bool fellBack = false;
+};
+
 // One element of the document. Cheap to copy; valid while its document lives.
 class Element {
  public:
@@ -45,6 +54,9 @@ class Element {
   // The attribute's value in Windows-1252, as it stands (not trimmed);
   // the empty text when the element has no such attribute.
   std::string attr(std::string_view name) const;
+  // attr() of `count` names at once, in one pass over the element's
+  // attributes: values[i] for names[i].
+  void attrs(const std::string_view* names, std::string* values, size_t count) const;
   bool hasAttr(std::string_view name) const;
 
   // Writing: sets (adds after the existing ones, or replaces) an attribute;
@@ -94,10 +106,15 @@ class Document {
   void save(const std::filesystem::path& path) const;
 
  private:
+  // Parses the decoded text in place; `again` decodes it afresh, for the line
+  // of a fault.
+  static Document fromText(Decoded text, const std::string& what, const std::function<std::string()>& again);
+
+  // The text the nodes point into; declared first, so that it goes last.
+  std::unique_ptr<std::string> text_;
   std::unique_ptr<pugi::xml_document> doc_;
   Encoding encoding_ = Encoding::Utf8;
   bool fellBack_ = false;
-  std::string source_;  // the decoded UTF-8 text, for line numbers
   friend class Element;
 };
 
