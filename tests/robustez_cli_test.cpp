@@ -315,9 +315,9 @@ TEST_F(RobustezFallos, ABadPeriodOrWorkingDirectoryStopsBothDirections) {
                      test::Escribir(r.z(), "no soy una carpeta");
                    },
                    {"ZTEMP", "No existe el directorio"}});
-  // importar looks for SOLUC.DBF first, and says so.
+  // importar looks for SOLUC.DBF first, and names the file it misses.
   casos.push_back({"directory missing", "importar", [](Robustez& r) { fs::remove_all(r.z()); },
-                   {"centro.xml", "No existe archivo XML o Soluci\xC3\xB3n."}});
+                   {"ZTEMP/SOLUC.DBF", "No existe archivo XML o Soluci\xC3\xB3n."}});
   Comprobar(casos);
 }
 

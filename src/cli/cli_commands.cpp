@@ -211,7 +211,7 @@ int Principal(const std::vector<std::string>& args, std::ostream& out, std::ostr
   try {
     return o.orden == "exportar" ? Exportar(o, out) : Importar(o, out);
   } catch (const ArchivoNoExiste& e) {
-    err << e.what() << ": " << o.archivo.string() << "\n";
+    err << e.what() << " (" << e.ruta() << ")\n";
   } catch (const Uso& e) {
     err << "zarvelon-itaca: " << e.what() << "\n";
     return 2;

@@ -18,7 +18,7 @@ ExportarRun::ExportarRun(fs::path directorio, Preguntas& preguntas)
 
 void ExportarRun::CargarDocumento(const fs::path& archivo) {
   std::error_code ec;
-  if (archivo.empty() || !fs::is_regular_file(archivo, ec)) throw ArchivoNoExiste(kNoExisteArchivo);
+  if (archivo.empty() || !fs::is_regular_file(archivo, ec)) throw ArchivoNoExiste(kNoExisteArchivo, io::nombreArchivo(archivo));
   UsarDocumento(xml::Document::load(archivo), archivo);
 }
 

@@ -56,9 +56,10 @@ ImportarRun::ImportarRun(fs::path directorio) : dir_(std::move(directorio)) {}
 
 void ImportarRun::Preparar(const fs::path& archivo) {
   std::error_code ec;
-  if (archivo.empty() || !fs::is_regular_file(archivo, ec) ||
-      !fs::is_regular_file(io::findFile(dir_, "SOLUC.DBF"), ec))
-    throw ArchivoNoExiste(text::cp1252ToUtf8(kNoExisteArchivoXmlOSolucion));
+  const std::string mensaje = text::cp1252ToUtf8(kNoExisteArchivoXmlOSolucion);
+  if (archivo.empty() || !fs::is_regular_file(archivo, ec)) throw ArchivoNoExiste(mensaje, io::nombreArchivo(archivo));
+  const fs::path soluc = io::findFile(dir_, "SOLUC.DBF");
+  if (!fs::is_regular_file(soluc, ec)) throw ArchivoNoExiste(mensaje, io::nombreArchivo(soluc));
   DocXML = xml::Document::load(archivo);
   ArchivoXML = archivo;
 }

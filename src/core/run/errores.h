@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace zi {
 
@@ -13,10 +14,15 @@ class RunError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The input file the user chose does not exist.
+// An input file does not exist: the ITACA file the user chose, or the
+// solution table. The message is the tool's own; `ruta` is the file missing.
 class ArchivoNoExiste : public RunError {
  public:
-  using RunError::RunError;
+  ArchivoNoExiste(const std::string& mensaje, std::string ruta) : RunError(mensaje), ruta_(std::move(ruta)) {}
+  const std::string& ruta() const { return ruta_; }
+
+ private:
+  std::string ruta_;
 };
 
 }  // namespace zi
