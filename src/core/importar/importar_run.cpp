@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <system_error>
 
 #include "io/atomic_file.h"
@@ -12,28 +11,11 @@
 #include "tables/working_tables.h"
 #include "text/Clipper.h"
 #include "text/cp1252.h"
+#include "text/fecha.h"
 #include "xml/itaca_paths.h"
 
 namespace zi {
 namespace fs = std::filesystem;
-
-namespace {
-
-// The text of the current date and time as ITACA writes it.
-std::string FechaExportacion() {
-  std::time_t now = std::time(nullptr);
-  std::tm tm{};
-#ifdef _WIN32
-  localtime_s(&tm, &now);
-#else
-  localtime_r(&now, &tm);
-#endif
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%d/%m/%Y %H:%M:%S", &tm);
-  return buf;
-}
-
-}  // namespace
 
 std::string TextoNumero(double v) {
   if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15) return std::to_string(static_cast<long long>(v));
@@ -140,7 +122,7 @@ void ImportarRun::Ejecutar() {
   centro.setAttr(C::codigo, codigo);
   centro.setAttr(C::denominacion, denominacion);
   centro.setAttr(C::curso, CursoDestino);
-  centro.setAttr(C::fecha_exportacion, FechaExportacion());
+  centro.setAttr(C::fecha_exportacion, text::AhoraLocal("%d/%m/%Y %H:%M:%S"));
   centro.setAttr(C::version, version);
 
   // A row's place in time: the slot of its hour in frame "0".

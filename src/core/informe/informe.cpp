@@ -1,7 +1,6 @@
 // Building the report from a finished run.
 #include "informe/informe.h"
 
-#include <ctime>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
@@ -11,6 +10,7 @@
 #include "io/atomic_file.h"
 #include "tables/working_tables.h"
 #include "text/cp1252.h"
+#include "text/fecha.h"
 #include "xml/itaca_paths.h"
 
 namespace zi {
@@ -18,18 +18,6 @@ namespace {
 
 std::string U(std::string_view s) { return text::cp1252ToUtf8(s); }
 
-std::string Ahora() {
-  std::time_t now = std::time(nullptr);
-  std::tm tm{};
-#ifdef _WIN32
-  localtime_s(&tm, &now);
-#else
-  localtime_r(&now, &tm);
-#endif
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%d/%m/%Y %H:%M", &tm);
-  return buf;
-}
 
 // The run's notices by kind, the kinds in their order of importance.
 void Agrupar(const Avisos& avisos, Informe& inf) {
@@ -151,7 +139,7 @@ const char* NombreDia(long long dia) {
 Informe InformeExportar(const ExportarRun& run) {
   Informe inf;
   inf.sentido = Sentido::ItacaAZarvelon;
-  inf.fecha = Ahora();
+  inf.fecha = text::AhoraLocal("%d/%m/%Y %H:%M");
   inf.archivo = io::nombreArchivo(run.ArchivoXML);
   inf.directorio = io::nombreArchivo(run.directorio());
   inf.plantilla = U(run.PlantillaSel);
@@ -206,7 +194,7 @@ Informe InformeExportar(const ExportarRun& run) {
 Informe InformeImportar(const ImportarRun& run) {
   Informe inf;
   inf.sentido = Sentido::ZarvelonAItaca;
-  inf.fecha = Ahora();
+  inf.fecha = text::AhoraLocal("%d/%m/%Y %H:%M");
   inf.archivo = io::nombreArchivo(run.ArchivoXML);
   inf.directorio = io::nombreArchivo(run.directorio());
   inf.plantilla = U(run.PlantillaSel);
