@@ -91,12 +91,18 @@ void ExportarRun::GuardarTablas() {
   // Every file is staged first; only when all are written do they replace the
   // old ones, all or none, so a failure while writing or replacing leaves every
   // table as it was.
-  std::vector<io::StagedFile> staged;
+  // The files are written and flushed to disk side by side (stageAll).
+  std::vector<fs::path> destinos;
+  std::vector<std::string> imagenes;
   for (const auto& nombre : tables::builtTables()) {
     auto it = tablas_.find(nombre);
     if (it == tablas_.end()) continue;
-    staged.emplace_back(io::findFile(dir_, nombre + ".DBF"), it->second.serialize());
+    destinos.push_back(io::findFile(dir_, nombre + ".DBF"));
+    imagenes.push_back(it->second.serialize());
   }
+  std::vector<std::pair<fs::path, std::string_view>> archivos;
+  for (std::size_t i = 0; i < destinos.size(); ++i) archivos.emplace_back(destinos[i], imagenes[i]);
+  std::vector<io::StagedFile> staged = io::stageAll(archivos);
   io::commitAll(staged);
   for (auto& f : staged) {
     // An index of the old table would no longer match the new one.

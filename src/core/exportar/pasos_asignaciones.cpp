@@ -92,14 +92,16 @@ void ExportarRun::GenerarAsignaciones() {
   };
 
   // One row per content and group of its course at most: room for all of them
-  // at once (within reason: the room is only taken as rows come).
+  // at once (within reason: the room is only taken as rows come), and half as
+  // many again for the rows the lesson step adds for further teachers. Room
+  // never written costs no memory, while outgrowing it copies the whole table.
   const auto contenidos = DocXML.select(itaca::kContenidos);
   std::size_t filas = 0;
   for (const auto& e : contenidos) {
     auto it = gruposDeCurso.find(val(e, C::curso));
     if (it != gruposDeCurso.end()) filas += it->second.size();
   }
-  asig.reserve(static_cast<dbf::RecNo>(std::min<std::size_t>(filas, 1u << 18)));
+  asig.reserve(static_cast<dbf::RecNo>(std::min<std::size_t>(filas + filas / 2, 1u << 18)));
 
   for (const auto& e : contenidos) {
     const std::string curso = val(e, C::curso), codigo = val(e, C::codigo);
@@ -223,8 +225,10 @@ void ExportarRun::ImportarHorariosGrupo() {
     }
   }
 
+  std::vector<dbf::RecNo> sinLecciones;
   for (dbf::RecNo r = 1; r <= asig.recordCount(); ++r)
-    if (!asig.isDeleted(r) && !guardada(r)) asig.remove(r);
+    if (!asig.isDeleted(r) && !guardada(r)) sinLecciones.push_back(r);
+  asig.remove(sinLecciones);
   asig.pack();
 }
 

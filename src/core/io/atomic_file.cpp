@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <exception>
+#include <optional>
 #include <random>
 #include <system_error>
+#include <thread>
 
 #include "text/cp1252.h"
 
@@ -35,7 +38,8 @@ bool aDisco(std::FILE* f) {
 }
 
 std::string sufijo() {
-  static std::mt19937_64 gen{std::random_device{}()};
+  // One generator per thread: stageAll names its files from several threads.
+  thread_local std::mt19937_64 gen{std::random_device{}()};
   static const char cifras[] = "0123456789abcdef";
   std::string s = ".tmp-";
   auto v = gen();
@@ -114,6 +118,42 @@ void StagedFile::commit() {
   fs::rename(temp_, target_, ec);
   if (ec) throw FileError("No se puede reemplazar " + nombreArchivo(target_) + ": " + razon(ec));
   done_ = true;
+}
+
+std::vector<StagedFile> stageAll(const std::vector<std::pair<fs::path, std::string_view>>& files) {
+  // Each file is written and flushed to disk on a thread of its own: the
+  // flushes are most of the time and the disk serves them side by side. All
+  // threads are joined before anything is renamed, so every file is on disk
+  // before the first target is replaced, as when they are staged one by one.
+  std::vector<std::optional<StagedFile>> hechos(files.size());
+  std::vector<std::exception_ptr> fallos(files.size());
+  auto escribir = [&](std::size_t i) {
+    try {
+      hechos[i].emplace(files[i].first, files[i].second);
+    } catch (...) {
+      fallos[i] = std::current_exception();
+    }
+  };
+  {
+    std::vector<std::thread> hilos;
+    hilos.reserve(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      try {
+        hilos.emplace_back(escribir, i);
+      } catch (const std::system_error&) {
+        escribir(i);  // no thread to be had: this one writes it
+      }
+    }
+    for (auto& h : hilos) h.join();
+  }
+  // The first failure in the files' order is the one reported; the files
+  // already staged are removed when `hechos` goes.
+  for (auto& f : fallos)
+    if (f) std::rethrow_exception(f);
+  std::vector<StagedFile> staged;
+  staged.reserve(files.size());
+  for (auto& h : hechos) staged.push_back(std::move(*h));
+  return staged;
 }
 
 void commitAll(std::vector<StagedFile>& files) {

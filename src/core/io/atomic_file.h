@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace zi::io {
@@ -37,6 +38,11 @@ class StagedFile {
   std::filesystem::path temp_;
   bool done_ = false;
 };
+
+// Stages several files (target, bytes) at once, each on a thread of its own,
+// and returns them in the same order. When any cannot be written, none is left
+// staged and the FileError of the first such file, in order, is thrown.
+std::vector<StagedFile> stageAll(const std::vector<std::pair<std::filesystem::path, std::string_view>>& files);
 
 // Commits every file or none. Each old target is first kept aside (a hard
 // link, or a copy where links are not possible); when a rename fails, the

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "io/atomic_file.h"
+#include "text/fecha.h"
 
 namespace zi::dbf {
 namespace {
@@ -173,6 +174,20 @@ std::string shortestText(double v) {
 // A value with exactly `decimals` digits after the point, rounded half away
 // from zero on its shortest decimal form (so 2.675 gives 2.68, as written).
 std::string fixedText(double v, int decimals) {
+  // Whole numbers, nearly every value written (hours, counts), are their
+  // digits and the decimals' zeros: no rounding to do. Below 1e15 a double
+  // holds every whole number exactly, so the digits are those of the integer.
+  // (-0 is "0", as below.)
+  if (v == std::trunc(v) && std::fabs(v) < 1e15) {
+    char digits[32];
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(v));
+    std::string r(digits, end);
+    if (decimals > 0) {
+      r += '.';
+      r.append(static_cast<std::size_t>(decimals), '0');
+    }
+    return r;
+  }
   char buf[1100];
   auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
   if (ec != std::errc()) return std::string(2000, '9');  // cannot fit any field
@@ -352,6 +367,14 @@ Table::Table(std::string name, const std::vector<FieldDef>& defs) : name_(std::m
                                                    : kHeader7 + kDescriptor7 * static_cast<int>(defs.size()) + 1;
   if (recordLength_ > 0xFFFF || headerLength > 0xFFFF) throw std::invalid_argument(name_ + ": too many fields");
   indexesOfField_.resize(fields_.size());
+  makeBlankRecord();
+}
+
+void Table::makeBlankRecord() {
+  blank_.assign(static_cast<std::size_t>(recordLength_) - 1, ' ');
+  const bool be = binaryBigEndian();
+  for (const Field& f : fields_)
+    if (isBinaryKind(kindOf(f, be))) std::fill_n(blank_.begin() + f.offset, f.width, '\0');
 }
 
 Table::Table(const Table& other) { copyFrom(other); }
@@ -369,6 +392,7 @@ void Table::copyFrom(const Table& o) {
   byName_ = o.byName_;
   recordLength_ = o.recordLength_;
   data_ = o.data_;
+  blank_ = o.blank_;
   deleted_ = o.deleted_;
   deletedCount_ = o.deletedCount_;
   year_ = o.year_;
@@ -483,6 +507,7 @@ Table Table::readBytes(std::string_view b, const std::string& what) {
     t.data_.append(rec.substr(1));
   }
   t.indexesOfField_.resize(t.fields_.size());
+  t.makeBlankRecord();
   return t;
 }
 
@@ -502,13 +527,7 @@ std::string Table::serialize() const {
     throw DbfError(name_ + ": una tabla de este formato se puede leer pero no escribir");
   int y = year_, m = month_, d = day_;
   if (y == 0) {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &now);
-#else
-    localtime_r(&now, &tm);
-#endif
+    const std::tm tm = text::AhoraLocal();
     y = tm.tm_year + 1900;
     m = tm.tm_mon + 1;
     d = tm.tm_mday;
@@ -587,9 +606,8 @@ int Table::requireField(std::string_view name) const {
   return i;
 }
 
-void Table::checkRow(RecNo r) const {
-  if (r < 1 || r > recordCount())
-    throw std::out_of_range(name_ + ": record " + std::to_string(r) + " out of 1.." + std::to_string(recordCount()));
+void Table::rowOutOfRange(RecNo r) const {
+  throw std::out_of_range(name_ + ": record " + std::to_string(r) + " out of 1.." + std::to_string(recordCount()));
 }
 
 bool Table::isDeleted(RecNo r) const {
@@ -614,11 +632,7 @@ char* Table::rawMut(RecNo r, int field) {
 
 RecNo Table::append() {
   if (recordCount() == std::numeric_limits<RecNo>::max()) throw DbfError(name_ + ": la tabla está llena");
-  const std::size_t at = data_.size();
-  data_.append(static_cast<std::size_t>(recordLength_) - 1, ' ');
-  const bool be = binaryBigEndian();
-  for (const Field& f : fields_)
-    if (isBinaryKind(kindOf(f, be))) std::fill_n(data_.begin() + static_cast<std::ptrdiff_t>(at) + f.offset, f.width, '\0');
+  data_.append(blank_);
   deleted_.push_back(false);
   const RecNo r = recordCount();
   for (auto& [key, ix] : indexes_) ix.rows.insert(keyOf(ix, r), r);
@@ -639,8 +653,7 @@ void Table::remove(RecNo r) {
     // deletes rows by the thousand before packing), an index is dropped, to
     // be built again if it is asked for: cheaper than keeping it right.
     if (++ix.removed > ix.built / 4 + 16) {
-      for (auto& lista : indexesOfField_) lista.erase(std::remove(lista.begin(), lista.end(), &ix), lista.end());
-      it = indexes_.erase(it);
+      it = dropIndex(it);
       continue;
     }
     ix.rows.erase(keyOf(ix, r), r);
@@ -648,6 +661,25 @@ void Table::remove(RecNo r) {
   }
   deleted_[r - 1] = true;
   ++deletedCount_;
+}
+
+void Table::remove(const std::vector<RecNo>& rows) {
+  for (RecNo r : rows) checkRow(r);
+  // An index that this many deletions would drop part way (see above) goes
+  // first, instead of being kept right row by row until then.
+  for (auto it = indexes_.begin(); it != indexes_.end();) {
+    const Index& ix = it->second;
+    if (ix.removed + rows.size() > ix.built / 4 + 16) it = dropIndex(it);
+    else ++it;
+  }
+  for (RecNo r : rows) remove(r);
+}
+
+std::map<std::string, Table::Index, std::less<>>::iterator Table::dropIndex(
+    std::map<std::string, Index, std::less<>>::iterator it) {
+  Index* ix = &it->second;
+  for (auto& lista : indexesOfField_) lista.erase(std::remove(lista.begin(), lista.end(), ix), lista.end());
+  return indexes_.erase(it);
 }
 
 void Table::pack() {

@@ -114,6 +114,9 @@ class Table {
   void reserve(RecNo rows);
   // Marks a row deleted (it disappears from every locate).
   void remove(RecNo r);
+  // Marks these rows deleted: the same as removing them one by one, but an
+  // index that so many deletions would drop is dropped at once.
+  void remove(const std::vector<RecNo>& rows);
   // Drops the marked rows for good; the others are renumbered from 1.
   void pack();
 
@@ -210,10 +213,18 @@ class Table {
 
   Table() = default;
   void copyFrom(const Table& other);
+  void makeBlankRecord();  // fills blank_ once the fields are known
+  // Forgets an index (to be built again when asked for); returns the next.
+  std::map<std::string, Index, std::less<>>::iterator dropIndex(
+      std::map<std::string, Index, std::less<>>::iterator it);
   bool binaryBigEndian() const;
   std::string_view raw(RecNo r, int field) const;
   char* rawMut(RecNo r, int field);
-  void checkRow(RecNo r) const;
+  // Called on every access: the test is inline, the message built out of line.
+  void checkRow(RecNo r) const {
+    if (r < 1 || r > recordCount()) rowOutOfRange(r);
+  }
+  [[noreturn]] void rowOutOfRange(RecNo r) const;
   // The hash of row r's key, and whether its key is `values`.
   std::uint64_t keyOf(const Index& ix, RecNo r) const;
   bool keyIs(const Index& ix, RecNo r, const std::string_view* values) const;
@@ -231,6 +242,7 @@ class Table {
   std::unordered_map<std::string, int, NameHash, std::equal_to<>> byName_;
   int recordLength_ = 1;       // flag byte included
   std::string data_;           // records without their flag bytes
+  std::string blank_;          // a new row: blanks, and zeros in binary fields
   std::vector<bool> deleted_;  // one per record
   RecNo deletedCount_ = 0;
   int year_ = 0, month_ = 0, day_ = 0;

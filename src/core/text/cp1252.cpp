@@ -80,20 +80,23 @@ bool isValidUtf8(std::string_view s) {
 }
 
 std::string utf8ToCp1252(std::string_view utf8) {
+  std::string out;
+  utf8ToCp1252(utf8, out);
+  return out;
+}
+
+void utf8ToCp1252(std::string_view utf8, std::string& out) {
   // ASCII, the bulk of any text, is the same in both: taken in one piece.
   size_t i = 0;
   while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
-  if (i == utf8.size()) return std::string(utf8);
-  std::string out;
-  out.reserve(utf8.size());
-  out.append(utf8.substr(0, i));
+  out.assign(utf8.substr(0, i));
+  if (i == utf8.size()) return;
   while (i < utf8.size()) {
     unsigned char c = static_cast<unsigned char>(utf8[i]);
     if (c < 0x80) { out += static_cast<char>(c); ++i; continue; }
     int b = unicodeToCp1252(nextUtf8(utf8, i));
     out += b < 0 ? '?' : static_cast<char>(b);
   }
-  return out;
 }
 
 std::string cp1252ToUtf8(std::string_view s) {

@@ -22,6 +22,9 @@ int unicodeToCp1252(char32_t cp);
 // UTF-8 to Windows-1252. A character the code page lacks becomes '?'; an
 // invalid UTF-8 sequence also becomes '?' (one per bad byte).
 std::string utf8ToCp1252(std::string_view utf8);
+// The same into `out`, replacing what it held and reusing its room (`utf8`
+// must not lie within `out`).
+void utf8ToCp1252(std::string_view utf8, std::string& out);
 
 // Windows-1252 to UTF-8 (never fails).
 std::string cp1252ToUtf8(std::string_view s);

@@ -1,6 +1,7 @@
 #include "xml/xml_document.h"
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -97,6 +98,15 @@ std::optional<std::string> declaredEncoding(std::string_view s) {
 size_t firstBadUtf8(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
+    // Nearly all of a file is ASCII: skip it eight bytes at a time while none
+    // of the eight has its high bit set.
+    while (i + 8 <= s.size()) {
+      std::uint64_t eight;
+      std::memcpy(&eight, s.data() + i, 8);
+      if (eight & 0x8080808080808080ULL) break;
+      i += 8;
+    }
+    if (i >= s.size()) break;
     if (static_cast<unsigned char>(s[i]) < 0x80) { ++i; continue; }
     const size_t before = i;
     // A bad sequence decodes as U+FFFD advancing one byte; a real U+FFFD takes three.
@@ -320,7 +330,7 @@ void Element::attrs(const std::string_view* names, std::string* values, size_t c
     const char* an = a.name();
     for (size_t i = 0; i < count; ++i) {
       if (!(pendientes >> i & 1) || names[i].empty() || names[i][0] != an[0] || !named(an, names[i])) continue;
-      values[i] = text::utf8ToCp1252(a.value());
+      text::utf8ToCp1252(a.value(), values[i]);
       pendientes &= ~(std::uint64_t{1} << i);
     }
   }
