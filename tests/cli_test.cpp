@@ -7,6 +7,7 @@
 
 #include "support/escuela.h"
 #include "support/proceso.h"
+#include "support/solucion.h"
 #include "tables/dbf.h"
 #include "tables/working_tables.h"
 
@@ -139,14 +140,7 @@ TEST_F(Cli, BadInputFailsCleanlyAndLeavesTheWorkingTablesAsTheyWere) {
 
 TEST_F(Cli, ImportarTakesTheTemplateUsedOnTheWayIn) {
   ASSERT_EQ(cli("exportar " + Citar((dir_ / "centro.xml").string()) + " --dir " + ztemp() + " --plantilla VES --conservar-sin-clases").codigo, 0);
-  dbf::Table soluc("SOLUC", {{"ASIG", dbf::FieldType::Text, 10}, {"TAREA", dbf::FieldType::Text, 10},
-                             {"DIA", dbf::FieldType::Integer, 2}, {"HORA", dbf::FieldType::Integer, 3},
-                             {"MARCO", dbf::FieldType::Text, 1}, {"CODGRUPO", dbf::FieldType::Text, 10},
-                             {"PROF", dbf::FieldType::Text, 10}, {"AULA", dbf::FieldType::Text, 10}});
-  dbf::RecNo r = soluc.append();
-  for (auto [f, v] : std::map<std::string, std::string>{{"ASIG", "2001"}, {"TAREA", "*479"}, {"DIA", "2"},
-                                                         {"HORA", "1"}, {"MARCO", "0"}, {"CODGRUPO", "1A"}})
-    soluc.setText(r, f, v);
+  dbf::Table soluc = test::TablaSoluc({{"2001", "*479", 2, 1, "0", "1A", "", ""}});
   soluc.writeFile(dir_ / "ZTEMP" / "SOLUC.DBF");
   auto s = cli("importar " + Citar((dir_ / "centro.xml").string()) + " --dir " + ztemp() + " --curso 2027");
   ASSERT_EQ(s.codigo, 0) << s.texto;

@@ -8,6 +8,7 @@
 #include "importar/importar_run.h"
 #include "run/errores.h"
 #include "support/escuela.h"
+#include "support/solucion.h"
 #include "tables/working_tables.h"
 
 namespace zi {
@@ -21,12 +22,7 @@ class Si : public Preguntas {
   Respuesta preguntar(const std::string&) override { return Respuesta::Si; }
 };
 
-struct Fila {
-  std::string asig, tarea;
-  int dia;
-  double hora;
-  std::string marco, grupo, prof, aula;
-};
+using Fila = test::FilaSoluc;
 
 // The ITACA file the working tables were built from: one group 1A (course 11,
 // branch ESO), subject MAT (content 2001), teachers PGA and one more, room
@@ -64,26 +60,7 @@ class Importar : public ::testing::Test {
     exp.AplicarPlantilla(Elegir(cat, "P"), kValencia);
     exp.Ejecutar();
   }
-  void solucion(const std::vector<Fila>& filas) {
-    using dbf::FieldType;
-    dbf::Table t("SOLUC", {{"ASIG", FieldType::Text, 10}, {"TAREA", FieldType::Text, 10},
-                           {"DIA", FieldType::Integer, 2}, {"HORA", FieldType::Float, 6, 2},
-                           {"MARCO", FieldType::Text, 1}, {"CODGRUPO", FieldType::Text, 10},
-                           {"PROF", FieldType::Text, 10}, {"AULA", FieldType::Text, 10},
-                           {"OTRO", FieldType::Logical, 1}});
-    for (const auto& f : filas) {
-      dbf::RecNo r = t.append();
-      t.setText(r, "ASIG", f.asig);
-      t.setText(r, "TAREA", f.tarea);
-      t.setInteger(r, "DIA", f.dia);
-      t.setFloat(r, "HORA", f.hora);
-      t.setText(r, "MARCO", f.marco);
-      t.setText(r, "CODGRUPO", f.grupo);
-      t.setText(r, "PROF", f.prof);
-      t.setText(r, "AULA", f.aula);
-    }
-    t.writeFile(dir_ / "SOLUC.DBF");
-  }
+  void solucion(const std::vector<Fila>& filas) { test::TablaSoluc(filas).writeFile(dir_ / "SOLUC.DBF"); }
   // Runs the direction and parses the result.
   pugi::xml_document correr(const std::string& plantilla = "P", const std::string& curso = "2013") {
     ImportarRun run(dir_.path());

@@ -13,6 +13,7 @@
 #include "importar/importar_run.h"
 #include "informe/informe.h"
 #include "support/escuela.h"
+#include "support/solucion.h"
 #include "tables/working_tables.h"
 
 namespace zi {
@@ -346,12 +347,7 @@ TEST_F(InformeExportarTest, MakingAndSavingTheReportChangesNoTable) {
 // ---------------------------------------------------------------------------
 // Zarvelon to ITACA.
 
-struct Fila {
-  std::string asig, tarea;
-  int dia;
-  double hora;
-  std::string marco, grupo, prof, aula;
-};
+using Fila = test::FilaSoluc;
 
 // One course, groups 1A and 1B (the second with a name that needs escaping),
 // teachers PGA, RSM and VMJ, rooms A12 and LAB, subjects 2001 and 2002, the
@@ -390,25 +386,7 @@ class InformeImportarTest : public ::testing::Test {
     exp.AplicarPlantilla(Elegir(cat, "P"), kValencia);
     exp.Ejecutar();
   }
-  void solucion(const std::vector<Fila>& filas) {
-    using dbf::FieldType;
-    dbf::Table t("SOLUC", {{"ASIG", FieldType::Text, 10}, {"TAREA", FieldType::Text, 10},
-                           {"DIA", FieldType::Integer, 2}, {"HORA", FieldType::Float, 6, 2},
-                           {"MARCO", FieldType::Text, 1}, {"CODGRUPO", FieldType::Text, 10},
-                           {"PROF", FieldType::Text, 10}, {"AULA", FieldType::Text, 10}});
-    for (const auto& f : filas) {
-      dbf::RecNo r = t.append();
-      t.setText(r, "ASIG", f.asig);
-      t.setText(r, "TAREA", f.tarea);
-      t.setInteger(r, "DIA", f.dia);
-      t.setFloat(r, "HORA", f.hora);
-      t.setText(r, "MARCO", f.marco);
-      t.setText(r, "CODGRUPO", f.grupo);
-      t.setText(r, "PROF", f.prof);
-      t.setText(r, "AULA", f.aula);
-    }
-    t.writeFile(dir_ / "SOLUC.DBF");
-  }
+  void solucion(const std::vector<Fila>& filas) { test::TablaSoluc(filas).writeFile(dir_ / "SOLUC.DBF"); }
   ImportarRun& correr() {
     run_ = std::make_unique<ImportarRun>(dir_.path());
     run_->Preparar(dir_ / "centro.xml");
