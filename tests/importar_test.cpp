@@ -17,11 +17,6 @@ namespace {
 using test::Centro;
 using Attrs = std::vector<std::pair<std::string, std::string>>;
 
-class Si : public Preguntas {
- public:
-  Respuesta preguntar(const std::string&) override { return Respuesta::Si; }
-};
-
 using Fila = test::FilaSoluc;
 
 // The ITACA file the working tables were built from: one group 1A (course 11,
@@ -53,12 +48,7 @@ class Importar : public ::testing::Test {
  protected:
   void SetUp() override {
     test::Escribir(dir_ / "centro.xml", CentroItaca());
-    Si si;
-    ExportarRun exp(dir_.path(), si);
-    exp.CargarDocumento(dir_ / "centro.xml");
-    CatalogoPlantillas cat(exp.documento());
-    exp.AplicarPlantilla(Elegir(cat, "P"), kValencia);
-    exp.Ejecutar();
+    test::TablasDeTrabajo(dir_.path(), dir_ / "centro.xml", "P");
   }
   void solucion(const std::vector<Fila>& filas) { test::TablaSoluc(filas).writeFile(dir_ / "SOLUC.DBF"); }
   // Runs the direction and parses the result.

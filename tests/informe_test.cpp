@@ -378,13 +378,7 @@ class InformeImportarTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::Escribir(dir_ / "centro.xml", EscuelaDeVuelta());
-    Guion si;
-    si.todas = Respuesta::Si;  // no lessons in the file: keep every group and teacher
-    ExportarRun exp(dir_.path(), si);
-    exp.CargarDocumento(dir_ / "centro.xml");
-    CatalogoPlantillas cat(exp.documento());
-    exp.AplicarPlantilla(Elegir(cat, "P"), kValencia);
-    exp.Ejecutar();
+    test::TablasDeTrabajo(dir_.path(), dir_ / "centro.xml", "P");
   }
   void solucion(const std::vector<Fila>& filas) { test::TablaSoluc(filas).writeFile(dir_ / "SOLUC.DBF"); }
   ImportarRun& correr() {

@@ -27,39 +27,6 @@ using test::Centro;
 using test::Citar;
 using Attrs = std::vector<std::pair<std::string, std::string>>;
 
-// A small school: two teachers, one course with two groups, a subject, an
-// occupation, a room, two templates with two periods each, a lesson and an
-// occupation period.
-std::vector<test::Lista> Listas() {
-  return {
-      {"docentes/docente",
-       {{{"apellido1", "P\xC3\xA9rez"}, {"apellido2", "G\xC3\xB3mez"}, {"nombre", "Ana"}, {"documento", "111A"},
-         {"tipo_docente", "D"}, {"fecha_ingreso", "01/09/2015"}, {"email1", "ana@centro.es"}, {"ensenanza", "E"}},
-        {{"apellido1", "Pons"}, {"apellido2", "Garc\xC3\xAD" "a"}, {"nombre", "Alberto"}, {"documento", "222B"}}}},
-      {"ensenanzas/ensenanza", {{{"ensenanza", "E"}, {"abreviatura", "ESO"}}}},
-      {"cursos/curso", {{{"codigo", "11"}, {"abreviatura", "1ESO"}, {"padre", " "}, {"ensenanza", "E"}}}},
-      {"cursos_grupo/curso_grupo", {{{"grupo", "1A"}, {"curso", "11"}}, {{"grupo", "1B"}, {"curso", "11"}}}},
-      {"grupos/grupo",
-       {{{"codigo", "1A"}, {"nombre", "1r ESO A"}, {"turno", "M"}, {"ensenanza", "E"}, {"tutor_ppal", "111A"}},
-        {{"codigo", "1B"}, {"nombre", "1r ESO B"}, {"turno", "M"}, {"ensenanza", "E"}}}},
-      {"contenidos/contenido",
-       {{{"codigo", "2001"}, {"curso", "11"}, {"nombre_val", "F\xC3\xADsica i Qu\xC3\xADmica"},
-         {"nombre_cas", "F\xC3\xADsica y Qu\xC3\xADmica"}}}},
-      {"ocupaciones/ocupacion", {{{"codigo", "100070"}, {"nombre_val", "Gu\xC3\xA0rdia"}, {"nombre_cas", "Guardia"}}}},
-      {"aulas/aula", {{{"codigo", "A12"}, {"nombre", "Aula 12"}}}},
-      {"plantillas_horario/plantilla_horario",
-       {{{"codigo", "MAT"}, {"descripcion_val", "Mat\xC3\xAD"}, {"turno", "M"}},
-        {{"codigo", "VES"}, {"descripcion_val", "Vesprada"}, {"turno", "V"}}}},
-      {"sesiones_horario/sesion_horario",
-       {{{"plantilla", "MAT"}, {"dia_semana", "L"}, {"sesion_orden", "1"}, {"hora_desde", "08:00"}, {"hora_hasta", "08:55"}},
-        {{"plantilla", "MAT"}, {"dia_semana", "L"}, {"sesion_orden", "2"}, {"hora_desde", "08:55"}, {"hora_hasta", "09:50"}},
-        {{"plantilla", "VES"}, {"dia_semana", "L"}, {"sesion_orden", "1"}, {"hora_desde", "15:00"}, {"hora_hasta", "15:55"}}}},
-      {"horarios_grupo/horario_grupo",
-       {{{"plantilla", "MAT"}, {"grupo", "1A"}, {"curso", "11"}, {"contenido", "2001"}, {"docente", "111A"}, {"aula", "A12"}},
-        {{"plantilla", "MAT"}, {"grupo", "1A"}, {"curso", "11"}, {"contenido", "2001"}, {"docente", "111A"}, {"aula", "A12"}}}},
-      {"horarios_ocupaciones/horario_ocupacion",
-       {{{"ocupacion", "100070"}, {"docente", "222B"}, {"plantilla", "MAT"}}}}};
-}
 
 // The fields of the solution table that importar reads, in a table of the
 // host's layout (plus one field the tool does not read).
@@ -73,7 +40,7 @@ const std::vector<dbf::FieldDef>& CamposSoluc() {
 }
 
 // A class on Monday, period 1, and the occupation on Tuesday, period 2, in the
-// codes the exportar of Listas() gives; `sin` leaves one field out.
+// codes the exportar of test::EscuelaPequena() gives; `sin` leaves one field out.
 std::string Soluc(const std::string& sin = "") {
   std::vector<dbf::FieldDef> campos;
   for (const auto& c : CamposSoluc())
@@ -127,7 +94,7 @@ class Robustez : public ::testing::Test {
   // The state a good exportar and importar leave behind.
   void SetUp() override {
     fs::create_directories(z());
-    test::Escribir(xml(), Centro(Listas()));
+    test::Escribir(xml(), Centro(test::EscuelaPequena()));
     ASSERT_EQ(cli("exportar", xml()).codigo, 0);
     test::Escribir(z() / "SOLUC.DBF", Soluc());
     auto s = cli("importar", xml());
@@ -187,7 +154,7 @@ void RobustezFallos::Comprobar(const std::vector<Fallo>& casos) {
 // Files that cannot be read as an ITACA document stop both directions before
 // anything is read or written.
 TEST_F(RobustezFallos, AnUnreadableItacaFileStopsBothDirections) {
-  const std::string bueno = Centro(Listas());
+  const std::string bueno = Centro(test::EscuelaPequena());
   struct Xml {
     std::string nombre, bytes;
     std::vector<std::string> mensaje;
@@ -293,7 +260,7 @@ TEST_F(RobustezFallos, AMissingOrBrokenWorkingTableStopsImportar) {
 TEST_F(RobustezFallos, ABadPeriodOrWorkingDirectoryStopsBothDirections) {
   auto periodo = [](std::string desde, std::string hasta) {
     return [desde, hasta](Robustez& r) {
-      auto listas = Listas();
+      auto listas = test::EscuelaPequena();
       for (auto& l : listas)
         if (l.ruta == "sesiones_horario/sesion_horario")
           l.elementos = {{{"plantilla", "MAT"}, {"dia_semana", "L"}, {"sesion_orden", "1"}, {"hora_desde", desde},
@@ -330,7 +297,7 @@ TEST_F(RobustezFallos, ABadPeriodOrWorkingDirectoryStopsBothDirections) {
 TEST_F(RobustezFallos, AFileThatCannotBeReplacedLeavesEveryFileAsItWas) {
   auto carpeta = [](std::string archivo) {
     return [archivo](Robustez& r) {
-      auto listas = Listas();
+      auto listas = test::EscuelaPequena();
       for (auto& l : listas)
         for (auto& e : l.elementos)
           for (auto& [k, v] : e)
@@ -361,7 +328,7 @@ TEST_F(RobustezFallos, AFileThatCannotBeReplacedLeavesEveryFileAsItWas) {
 // attribute as the empty text): both directions run and the tables hold what
 // empty values give.
 TEST_F(Robustez, AttributesMissingEverywhereStillConvert) {
-  auto listas = Listas();
+  auto listas = test::EscuelaPequena();
   for (auto& l : listas)
     for (auto& e : l.elementos) e.clear();
   test::Escribir(xml(), Centro(listas, ""));
@@ -401,7 +368,7 @@ TEST_F(Robustez, AttributesMissingEverywhereStillConvert) {
 TEST_F(Robustez, LongValuesAreCutAndForeignCharactersBecomeQuestionMarks) {
   const std::string largo(5000, 'x');
   const std::string ajeno = "\xCE\xA9\xE6\xBC\xA2\xF0\x9F\x98\x80";  // Ω 漢 😀
-  auto listas = Listas();
+  auto listas = test::EscuelaPequena();
   for (auto& l : listas)
     for (auto& e : l.elementos)
       for (auto& [k, v] : e) {

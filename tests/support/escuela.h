@@ -77,6 +77,40 @@ inline std::string Centro(const std::vector<Lista>& listas,
   return s + "</centro>\n";
 }
 
+// A small school: two teachers, one course with two groups, a subject, an
+// occupation, a room, two templates with two periods each, a lesson and an
+// occupation period.
+inline std::vector<Lista> EscuelaPequena() {
+  return {
+      {"docentes/docente",
+       {{{"apellido1", "P\xC3\xA9rez"}, {"apellido2", "G\xC3\xB3mez"}, {"nombre", "Ana"}, {"documento", "111A"},
+         {"tipo_docente", "D"}, {"fecha_ingreso", "01/09/2015"}, {"email1", "ana@centro.es"}, {"ensenanza", "E"}},
+        {{"apellido1", "Pons"}, {"apellido2", "Garc\xC3\xAD" "a"}, {"nombre", "Alberto"}, {"documento", "222B"}}}},
+      {"ensenanzas/ensenanza", {{{"ensenanza", "E"}, {"abreviatura", "ESO"}}}},
+      {"cursos/curso", {{{"codigo", "11"}, {"abreviatura", "1ESO"}, {"padre", " "}, {"ensenanza", "E"}}}},
+      {"cursos_grupo/curso_grupo", {{{"grupo", "1A"}, {"curso", "11"}}, {{"grupo", "1B"}, {"curso", "11"}}}},
+      {"grupos/grupo",
+       {{{"codigo", "1A"}, {"nombre", "1r ESO A"}, {"turno", "M"}, {"ensenanza", "E"}, {"tutor_ppal", "111A"}},
+        {{"codigo", "1B"}, {"nombre", "1r ESO B"}, {"turno", "M"}, {"ensenanza", "E"}}}},
+      {"contenidos/contenido",
+       {{{"codigo", "2001"}, {"curso", "11"}, {"nombre_val", "F\xC3\xADsica i Qu\xC3\xADmica"},
+         {"nombre_cas", "F\xC3\xADsica y Qu\xC3\xADmica"}}}},
+      {"ocupaciones/ocupacion", {{{"codigo", "100070"}, {"nombre_val", "Gu\xC3\xA0rdia"}, {"nombre_cas", "Guardia"}}}},
+      {"aulas/aula", {{{"codigo", "A12"}, {"nombre", "Aula 12"}}}},
+      {"plantillas_horario/plantilla_horario",
+       {{{"codigo", "MAT"}, {"descripcion_val", "Mat\xC3\xAD"}, {"turno", "M"}},
+        {{"codigo", "VES"}, {"descripcion_val", "Vesprada"}, {"turno", "V"}}}},
+      {"sesiones_horario/sesion_horario",
+       {{{"plantilla", "MAT"}, {"dia_semana", "L"}, {"sesion_orden", "1"}, {"hora_desde", "08:00"}, {"hora_hasta", "08:55"}},
+        {{"plantilla", "MAT"}, {"dia_semana", "L"}, {"sesion_orden", "2"}, {"hora_desde", "08:55"}, {"hora_hasta", "09:50"}},
+        {{"plantilla", "VES"}, {"dia_semana", "L"}, {"sesion_orden", "1"}, {"hora_desde", "15:00"}, {"hora_hasta", "15:55"}}}},
+      {"horarios_grupo/horario_grupo",
+       {{{"plantilla", "MAT"}, {"grupo", "1A"}, {"curso", "11"}, {"contenido", "2001"}, {"docente", "111A"}, {"aula", "A12"}},
+        {{"plantilla", "MAT"}, {"grupo", "1A"}, {"curso", "11"}, {"contenido", "2001"}, {"docente", "111A"}, {"aula", "A12"}}}},
+      {"horarios_ocupaciones/horario_ocupacion",
+       {{{"ocupacion", "100070"}, {"docente", "222B"}, {"plantilla", "MAT"}}}}};
+}
+
 // Windows-1252 text from UTF-8, to compare with what the tables hold.
 inline std::string W(const std::string& utf8) { return text::utf8ToCp1252(utf8); }
 

@@ -1,9 +1,13 @@
-// The host's solution table, as a test writes it.
+// The host's solution table and the working tables beside it, as a test
+// writes them.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "exportar/exportar_run.h"
+#include "plantillas/plantillas.h"
+#include "run/preguntas.h"
 #include "tables/dbf.h"
 
 namespace zi::test {
@@ -37,6 +41,21 @@ inline dbf::Table TablaSoluc(const std::vector<FilaSoluc>& filas) {
     t.setText(r, "AULA", f.aula);
   }
   return t;
+}
+
+// The working tables an importar starts from: the ITACA file `xml` taken
+// into `dir` with the template `plantilla`, answering "&Si" to every
+// question (every group and teacher stays).
+inline void TablasDeTrabajo(const std::filesystem::path& dir, const std::filesystem::path& xml,
+                            const std::string& plantilla) {
+  struct Si : Preguntas {
+    Respuesta preguntar(const std::string&) override { return Respuesta::Si; }
+  } si;
+  ExportarRun exp(dir, si);
+  exp.CargarDocumento(xml);
+  CatalogoPlantillas cat(exp.documento());
+  exp.AplicarPlantilla(Elegir(cat, plantilla), kValencia);
+  exp.Ejecutar();
 }
 
 }  // namespace zi::test

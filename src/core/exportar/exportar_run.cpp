@@ -25,13 +25,7 @@ void ExportarRun::CargarDocumento(const fs::path& archivo) {
 void ExportarRun::UsarDocumento(xml::Document documento, const fs::path& archivo) {
   DocXML = std::move(documento);
   ArchivoXML = archivo;
-  avisarCodificacion();
-}
-
-void ExportarRun::avisarCodificacion() {
-  if (DocXML.fellBackTo1252())
-    avisos_.add(TipoAviso::CodificacionSupuesta, {{"archivo", text::utf8ToCp1252(io::nombreArchivo(ArchivoXML.filename()))}},
-                "El archivo no declara codificación y no es UTF-8 válido: se ha leído como Windows-1252.");
+  AvisarCodificacion(avisos_, DocXML.fellBackTo1252(), ArchivoXML);
 }
 
 bool ExportarRun::tienePlantillas() const { return !DocXML.select(itaca::kPlantillasHorario).empty(); }
@@ -51,7 +45,7 @@ void ExportarRun::Ejecutar() {
   // failed.
   tablas_.clear();
   avisos_.clear();
-  avisarCodificacion();
+  AvisarCodificacion(avisos_, DocXML.fellBackTo1252(), ArchivoXML);
   CodigosUsados.clear();
   NombresUsados.clear();
   ContenidosUsados.clear();

@@ -75,7 +75,6 @@ class ExportarRun {
 
  private:
   void crear(const std::string& nombre);
-  void avisarCodificacion();
 
   std::filesystem::path dir_;
   Preguntas& preguntas_;

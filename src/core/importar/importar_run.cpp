@@ -89,9 +89,7 @@ const dbf::Table* ImportarRun::tabla(const std::string& nombre) const {
 
 void ImportarRun::Ejecutar() {
   avisos_.clear();
-  if (DocXML.fellBackTo1252())
-    avisos_.add(TipoAviso::CodificacionSupuesta, {{"archivo", text::utf8ToCp1252(io::nombreArchivo(ArchivoXML.filename()))}},
-                "El archivo no declara codificación y no es UTF-8 válido: se ha leído como Windows-1252.");
+  AvisarCodificacion(avisos_, DocXML.fellBackTo1252(), ArchivoXML);
   tablas_.clear();
   escritas_.clear();
   horariosGrupo_ = horariosOcupacion_ = 0;

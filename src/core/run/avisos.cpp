@@ -1,5 +1,6 @@
 #include "run/avisos.h"
 
+#include "io/atomic_file.h"
 #include "text/cp1252.h"
 
 namespace zi {
@@ -7,6 +8,12 @@ namespace zi {
 void Avisos::add(TipoAviso tipo, std::vector<std::pair<std::string, std::string>> datos, std::string motivo) {
   for (auto& d : datos) d.second = text::cp1252ToUtf8(d.second);
   lista_.push_back({tipo, std::move(datos), std::move(motivo)});
+}
+
+void AvisarCodificacion(Avisos& avisos, bool leidoComo1252, const std::filesystem::path& archivo) {
+  if (leidoComo1252)
+    avisos.add(TipoAviso::CodificacionSupuesta, {{"archivo", text::utf8ToCp1252(io::nombreArchivo(archivo.filename()))}},
+               "El archivo no declara codificación y no es UTF-8 válido: se ha leído como Windows-1252.");
 }
 
 const char* TituloAviso(TipoAviso t) {

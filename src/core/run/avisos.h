@@ -3,6 +3,7 @@
 // run writes.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,6 +66,9 @@ class Avisos {
  private:
   std::vector<Aviso> lista_;
 };
+
+// The notice that `archivo` was read as Windows-1252, when it was.
+void AvisarCodificacion(Avisos& avisos, bool leidoComo1252, const std::filesystem::path& archivo);
 
 // A short title of the kind, in Spanish.
 const char* TituloAviso(TipoAviso t);
