@@ -541,6 +541,12 @@ TEST(DbfLocate, FindsTheFirstLiveExactMatchAndFollowsEveryChange) {
       {"appended row is blank", [](Table& t) { t.append(); }, "COD;NOM", {"", ""}, 5},
       {"appended row then set", [](Table& t) { RecNo r = t.append(); t.setText(r, "NOM", "Luis"); t.remove(2); },
        "NOM", {"Luis"}, 5},
+      {"copied row comes after its original", [](Table& t) { t.appendCopy(2); }, "COD;NOM", {"B2", "Luis"}, 2},
+      {"copied row found once the original goes", [](Table& t) { t.appendCopy(2); t.remove(2); }, "COD;NOM",
+       {"B2", "Luis"}, 5},
+      {"copy of a deleted row is live", [](Table& t) { t.remove(2); t.appendCopy(2); }, "NOM", {"Luis"}, 5},
+      {"copy edited apart from its original", [](Table& t) { t.setText(t.appendCopy(1), "COD", "Z9"); }, "COD;NOM",
+       {"Z9", "Ana"}, 5},
       {"value cut to width matches", [](Table& t) { t.setText(2, "NOM", "Maximiliano"); }, "NOM", {"Maximilian"}, 2},
       {"value longer than the field never matches", [](Table& t) { t.setText(2, "NOM", "Maximiliano"); }, "NOM",
        {"Maximiliano"}, std::nullopt},
@@ -588,6 +594,7 @@ TEST(DbfLocate, AgreesWithAFullScanThroughRandomEdits) {
       case 4: t.remove(static_cast<RecNo>(pick(n) + 1)); break;
       case 5: if (pick(20) == 0) t.pack(); break;
       case 6: { Table copy(t); t = copy; break; }
+      case 7: t.appendCopy(static_cast<RecNo>(pick(n) + 1)); break;
       default: t.append(); break;
     }
     const std::string keys[] = {"A", "B;A", "A;N", "N"};

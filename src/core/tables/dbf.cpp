@@ -95,6 +95,14 @@ std::string_view trimBlanks(std::string_view s) {
 
 // Text as stored: trailing blanks (and the NUL padding some writers use) go.
 std::string_view storedText(std::string_view s) {
+  // Fields are mostly blanks at the end: eight at a time first.
+  constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
+  while (s.size() >= 8) {
+    std::uint64_t w;
+    std::memcpy(&w, s.data() + s.size() - 8, 8);
+    if (w != kBlanks) break;
+    s.remove_suffix(8);
+  }
   while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
   return s;
 }
@@ -267,7 +275,11 @@ constexpr long long kDayOneOf1970 = 719163;      // 1970-01-01 counted with 0001
 // ---------------------------------------------------------------------------
 // Reading a field
 
-enum class Kind { Text, Numeric, Logical, Int32, Double, Currency, DateTime, Timestamp, MemoRef };
+}  // namespace
+
+enum class Kind : std::uint8_t { Text, Numeric, Logical, Int32, Double, Currency, DateTime, Timestamp, MemoRef };
+
+namespace {
 
 Kind kindOf(const Field& f, bool bigEndianBinary) {
   switch (f.type) {
@@ -367,14 +379,17 @@ Table::Table(std::string name, const std::vector<FieldDef>& defs) : name_(std::m
                                                    : kHeader7 + kDescriptor7 * static_cast<int>(defs.size()) + 1;
   if (recordLength_ > 0xFFFF || headerLength > 0xFFFF) throw std::invalid_argument(name_ + ": too many fields");
   indexesOfField_.resize(fields_.size());
-  makeBlankRecord();
+  prepareFields();
 }
 
-void Table::makeBlankRecord() {
+void Table::prepareFields() {
   blank_.assign(static_cast<std::size_t>(recordLength_) - 1, ' ');
+  kinds_.clear();
   const bool be = binaryBigEndian();
-  for (const Field& f : fields_)
-    if (isBinaryKind(kindOf(f, be))) std::fill_n(blank_.begin() + f.offset, f.width, '\0');
+  for (const Field& f : fields_) {
+    kinds_.push_back(kindOf(f, be));
+    if (isBinaryKind(kinds_.back())) std::fill_n(blank_.begin() + f.offset, f.width, '\0');
+  }
 }
 
 Table::Table(const Table& other) { copyFrom(other); }
@@ -389,6 +404,7 @@ void Table::copyFrom(const Table& o) {
   level_ = o.level_;
   version_ = o.version_;
   fields_ = o.fields_;
+  kinds_ = o.kinds_;
   byName_ = o.byName_;
   recordLength_ = o.recordLength_;
   data_ = o.data_;
@@ -507,7 +523,7 @@ Table Table::readBytes(std::string_view b, const std::string& what) {
     t.data_.append(rec.substr(1));
   }
   t.indexesOfField_.resize(t.fields_.size());
-  t.makeBlankRecord();
+  t.prepareFields();
   return t;
 }
 
@@ -639,6 +655,17 @@ RecNo Table::append() {
   return r;
 }
 
+RecNo Table::appendCopy(RecNo from) {
+  checkRow(from);
+  if (recordCount() == std::numeric_limits<RecNo>::max()) throw DbfError(name_ + ": la tabla está llena");
+  const std::size_t w = static_cast<std::size_t>(recordLength_) - 1;
+  data_.append(data_, static_cast<std::size_t>(from - 1) * w, w);
+  deleted_.push_back(false);
+  const RecNo r = recordCount();
+  for (auto& [key, ix] : indexes_) ix.rows.insert(keyOf(ix, r), r);
+  return r;
+}
+
 void Table::reserve(RecNo rows) {
   data_.reserve(static_cast<std::size_t>(rows) * (static_cast<std::size_t>(recordLength_) - 1));
   deleted_.reserve(rows);
@@ -708,7 +735,7 @@ std::string Table::getText(RecNo r, int field) const {
   std::string_view v = raw(r, field);
   const Field& f = fields_[static_cast<std::size_t>(field)];
   const bool be = binaryBigEndian();
-  switch (kindOf(f, be)) {
+  switch (kinds_[static_cast<std::size_t>(field)]) {
     case Kind::Text:
       return std::string(storedText(v));
     case Kind::Numeric: {
@@ -757,9 +784,8 @@ std::string Table::getText(RecNo r, int field) const {
 
 double Table::getFloat(RecNo r, int field) const {
   std::string_view v = raw(r, field);
-  const Field& f = fields_[static_cast<std::size_t>(field)];
   const bool be = binaryBigEndian();
-  switch (kindOf(f, be)) {
+  switch (kinds_[static_cast<std::size_t>(field)]) {
     case Kind::Int32:
       return int32Of(v, be);
     case Kind::Double: {
@@ -778,9 +804,8 @@ double Table::getFloat(RecNo r, int field) const {
 
 long long Table::getInteger(RecNo r, int field) const {
   std::string_view v = raw(r, field);
-  const Field& f = fields_[static_cast<std::size_t>(field)];
   const bool be = binaryBigEndian();
-  switch (kindOf(f, be)) {
+  switch (kinds_[static_cast<std::size_t>(field)]) {
     case Kind::Int32:
       return int32Of(v, be);
     case Kind::Currency:
@@ -808,8 +833,7 @@ long long Table::getInteger(RecNo r, int field) const {
 
 bool Table::getLogical(RecNo r, int field) const {
   std::string_view v = raw(r, field);
-  const Field& f = fields_[static_cast<std::size_t>(field)];
-  if (isBinaryKind(kindOf(f, binaryBigEndian()))) return getFloat(r, field) != 0;
+  if (isBinaryKind(kinds_[static_cast<std::size_t>(field)])) return getFloat(r, field) != 0;
   return isTrue(v[0]);
 }
 
@@ -829,7 +853,7 @@ std::string fieldLabel(const std::string& table, const Field& f) {
 void Table::setText(RecNo r, int field, std::string_view value) {
   checkRow(r);
   const Field& f = fields_.at(static_cast<std::size_t>(field));
-  switch (kindOf(f, binaryBigEndian())) {
+  switch (kinds_[static_cast<std::size_t>(field)]) {
     case Kind::Numeric: {
       std::string_view t = trimBlanks(value);
       if (t.empty()) break;
@@ -864,7 +888,7 @@ void Table::setText(RecNo r, int field, std::string_view value) {
 void Table::setFloat(RecNo r, int field, double value) {
   checkRow(r);
   const Field& f = fields_.at(static_cast<std::size_t>(field));
-  if (kindOf(f, binaryBigEndian()) != Kind::Numeric)
+  if (kinds_[static_cast<std::size_t>(field)] != Kind::Numeric)
     throw DbfError(fieldLabel(name_, f) + ": no es un campo numérico");
   if (!std::isfinite(value)) throw DbfError(fieldLabel(name_, f) + ": el valor no es un número finito");
   std::string text = fixedText(value, f.decimals);
@@ -880,7 +904,7 @@ void Table::setFloat(RecNo r, int field, double value) {
 void Table::setInteger(RecNo r, int field, long long value) {
   checkRow(r);
   const Field& f = fields_.at(static_cast<std::size_t>(field));
-  if (kindOf(f, binaryBigEndian()) != Kind::Numeric)
+  if (kinds_[static_cast<std::size_t>(field)] != Kind::Numeric)
     throw DbfError(fieldLabel(name_, f) + ": no es un campo numérico");
   std::string text = std::to_string(value);
   if (f.decimals > 0) text += "." + std::string(static_cast<std::size_t>(f.decimals), '0');
@@ -951,27 +975,6 @@ class KeyHash {
 
 }  // namespace
 
-void Table::Rows::insert(RecNo r) {
-  if (first == 0 || first == r) {
-    first = r;
-    return;
-  }
-  if (!more) more = std::make_unique<std::set<RecNo>>();
-  if (r < first) std::swap(r, first);
-  more->insert(more->end(), r);
-}
-
-bool Table::Rows::erase(RecNo r) {
-  if (r == first) {
-    if (!more || more->empty()) return true;
-    first = *more->begin();
-    more->erase(more->begin());
-  } else if (more) {
-    more->erase(r);
-  }
-  return false;
-}
-
 std::string_view Table::keyPart(const Index& ix, std::size_t i, const char* record, RecNo r,
                                 std::string& buffer) const {
   // Text, by far the most common, is taken as it stands, without a copy.
@@ -990,53 +993,78 @@ void Table::HashRows::reserve(std::size_t n) {
 std::size_t Table::HashRows::slotOf(std::uint64_t h) const {
   const std::size_t mask = slots_.size() - 1;
   std::size_t i = static_cast<std::size_t>(h) & mask;
-  while (slots_[i].rows.first != 0 && slots_[i].hash != h) i = (i + 1) & mask;
+  while (slots_[i].first != 0 && slots_[i].hash != h) i = (i + 1) & mask;
   return i;
 }
 
-const Table::Rows* Table::HashRows::find(std::uint64_t h) const {
-  if (slots_.empty()) return nullptr;
+RecNo Table::HashRows::find(std::uint64_t h, const std::set<RecNo>** more) const {
+  *more = nullptr;
+  if (slots_.empty()) return 0;
   const Slot& s = slots_[slotOf(h)];
-  return s.rows.first != 0 ? &s.rows : nullptr;
+  if (s.first != 0 && s.more != 0) *more = &more_[s.more - 1];
+  return s.first;
 }
 
 void Table::HashRows::insert(std::uint64_t h, RecNo r) {
   if (2 * (used_ + 1) > slots_.size()) rehash(slots_.empty() ? 16 : 2 * slots_.size());
   Slot& s = slots_[slotOf(h)];
-  if (s.rows.first == 0) {
+  if (s.first == 0) {
     s.hash = h;
+    s.first = r;
     ++used_;
+    return;
   }
-  s.rows.insert(r);
+  if (s.first == r) return;
+  if (s.more == 0) {
+    if (freeMore_.empty()) {
+      more_.emplace_back();
+      s.more = static_cast<std::uint32_t>(more_.size());
+    } else {
+      s.more = freeMore_.back();
+      freeMore_.pop_back();
+    }
+  }
+  if (r < s.first) std::swap(r, s.first);
+  std::set<RecNo>& rest = more_[s.more - 1];
+  rest.insert(rest.end(), r);
 }
 
 void Table::HashRows::erase(std::uint64_t h, RecNo r) {
   if (slots_.empty()) return;
   std::size_t i = slotOf(h);
-  if (slots_[i].rows.first == 0 || !slots_[i].rows.erase(r)) return;
+  Slot& s = slots_[i];
+  if (s.first == 0) return;
+  std::set<RecNo>* rest = s.more != 0 ? &more_[s.more - 1] : nullptr;
+  if (r != s.first) {
+    if (rest) rest->erase(r);
+    return;
+  }
+  if (rest && !rest->empty()) {
+    s.first = *rest->begin();
+    rest->erase(rest->begin());
+    return;
+  }
   // The slot is free again: the slots after it that would no longer be
   // reached from their own place move back into it, one by one.
-  slots_[i].rows = Rows{};
+  if (s.more != 0) freeMore_.push_back(s.more);
+  s = Slot{};
   --used_;
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t j = (i + 1) & mask; slots_[j].rows.first != 0; j = (j + 1) & mask) {
+  for (std::size_t j = (i + 1) & mask; slots_[j].first != 0; j = (j + 1) & mask) {
     const std::size_t home = static_cast<std::size_t>(slots_[j].hash) & mask;
     const bool reachable = i <= j ? (home > i && home <= j) : (home > i || home <= j);
     if (reachable) continue;
-    slots_[i] = std::move(slots_[j]);
-    slots_[j].rows = Rows{};
+    slots_[i] = slots_[j];
+    slots_[j] = Slot{};
     i = j;
   }
 }
 
 void Table::HashRows::rehash(std::size_t capacity) {
   std::vector<Slot> old = std::move(slots_);
-  slots_.clear();
-  slots_.resize(capacity);
-  for (Slot& s : old) {
-    if (s.rows.first == 0) continue;
-    slots_[slotOf(s.hash)] = std::move(s);
-  }
+  slots_.assign(capacity, Slot{});
+  for (const Slot& s : old)
+    if (s.first != 0) slots_[slotOf(s.hash)] = s;
 }
 
 std::uint64_t Table::keyOf(const Index& ix, RecNo r) const {
@@ -1080,7 +1108,7 @@ std::optional<RecNo> Table::locate(std::string_view key, const std::string_view*
       int f = fieldIndex(name);
       if (f < 0) throw DbfError(name_ + ": no existe el campo " + std::string(name) + " (búsqueda por " + std::string(key) + ")");
       ix.fields.push_back(f);
-      ix.text.push_back(kindOf(fields_[static_cast<std::size_t>(f)], binaryBigEndian()) == Kind::Text);
+      ix.text.push_back(kinds_[static_cast<std::size_t>(f)] == Kind::Text);
       if (semi == std::string_view::npos) break;
       start = semi + 1;
     }
@@ -1103,12 +1131,12 @@ std::optional<RecNo> Table::locate(std::string_view key, const std::string_view*
                                 std::to_string(ix.fields.size()) + " values, got " + std::to_string(count));
   KeyHash h;
   for (std::size_t i = 0; i < count; ++i) h.add(values[i]);
-  const Rows* hit = ix.rows.find(h.value());
-  if (!hit) return std::nullopt;
-  const Rows& rows = *hit;
-  if (keyIs(ix, rows.first, values)) return rows.first;
-  if (rows.more)
-    for (RecNo r : *rows.more)
+  const std::set<RecNo>* more = nullptr;
+  const RecNo first = ix.rows.find(h.value(), &more);
+  if (first == 0) return std::nullopt;
+  if (keyIs(ix, first, values)) return first;
+  if (more)
+    for (RecNo r : *more)
       if (keyIs(ix, r, values)) return r;
   return std::nullopt;
 }

@@ -60,6 +60,10 @@ struct Field {
 
 enum class Level { DBase3, DBase7, Foreign };
 
+// How a field's bytes are read and written, worked out once from its type and
+// width (defined with the engine).
+enum class Kind : std::uint8_t;
+
 using RecNo = std::uint32_t;
 
 class Table {
@@ -109,6 +113,9 @@ class Table {
 
   // Appends a blank row and returns its record number.
   RecNo append();
+  // Appends a row holding the same values as row `from` and returns its
+  // record number.
+  RecNo appendCopy(RecNo from);
   // Makes room for `rows` rows in all, so that appending up to that many
   // moves nothing.
   void reserve(RecNo rows);
@@ -166,33 +173,32 @@ class Table {
   }
 
  private:
-  // The live rows whose keys share one hash, in ascending order. Nearly every
-  // key has a single row, held in place; the set is made only for a second.
-  struct Rows {
-    RecNo first = 0;
-    std::unique_ptr<std::set<RecNo>> more;  // rows after `first`
-    void insert(RecNo r);
-    bool erase(RecNo r);  // true when no row is left
-  };
   // Rows by key hash: open addressing with linear probing over a table of a
   // power of two slots, at most half of them taken; a slot whose first row is
-  // 0 is free.
+  // 0 is free. The live rows whose keys share one hash are kept in ascending
+  // order: nearly every key has a single row, held in its slot; a set is made
+  // only for a second one.
   class HashRows {
    public:
     void reserve(std::size_t n);
-    const Rows* find(std::uint64_t h) const;
+    // The first row under hash h (0 when none); `more` gets the rows after
+    // it, or nullptr.
+    RecNo find(std::uint64_t h, const std::set<RecNo>** more) const;
     void insert(std::uint64_t h, RecNo r);
     void erase(std::uint64_t h, RecNo r);  // the slot goes with its last row
 
    private:
     struct Slot {
       std::uint64_t hash = 0;
-      Rows rows;
+      RecNo first = 0;
+      std::uint32_t more = 0;  // 1 + the place of the further rows in more_, or 0
     };
     std::size_t slotOf(std::uint64_t h) const;  // where h is, or the free slot it would take
     void rehash(std::size_t capacity);
     std::vector<Slot> slots_;
     std::size_t used_ = 0;
+    std::vector<std::set<RecNo>> more_;
+    std::vector<std::uint32_t> freeMore_;  // places in more_ free for reuse
   };
   // An index holds rows by the hash of their key (the getText of its fields);
   // locate compares the real values, so rows whose keys merely share a hash
@@ -213,7 +219,7 @@ class Table {
 
   Table() = default;
   void copyFrom(const Table& other);
-  void makeBlankRecord();  // fills blank_ once the fields are known
+  void prepareFields();  // fills kinds_ and blank_ once the fields are known
   // Forgets an index (to be built again when asked for); returns the next.
   std::map<std::string, Index, std::less<>>::iterator dropIndex(
       std::map<std::string, Index, std::less<>>::iterator it);
@@ -239,6 +245,7 @@ class Table {
   Level level_ = Level::DBase3;
   unsigned char version_ = 0x03;
   std::vector<Field> fields_;
+  std::vector<Kind> kinds_;    // one per field
   std::unordered_map<std::string, int, NameHash, std::equal_to<>> byName_;
   int recordLength_ = 1;       // flag byte included
   std::string data_;           // records without their flag bytes
