@@ -4,6 +4,7 @@
 // pattern, and last the groups and teachers without classes may be removed.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <unordered_map>
 
 #include "exportar/exportar_run.h"
@@ -103,6 +104,8 @@ void ExportarRun::GenerarAsignaciones() {
   }
   asig.reserve(static_cast<dbf::RecNo>(std::min<std::size_t>(filas + filas / 2, 1u << 18)));
 
+  // Each group's first row: the rows after it copy what comes from the group.
+  std::vector<dbf::RecNo> filaDeGrupo(grupos.recordCount() + 1, 0);
   for (const auto& e : contenidos) {
     const std::string curso = val(e, C::curso), codigo = val(e, C::codigo);
     std::string cod;
@@ -121,15 +124,22 @@ void ExportarRun::GenerarAsignaciones() {
       continue;
     }
     for (dbf::RecNo gr : it->second) {
-      dbf::RecNo r = asig.append();
+      dbf::RecNo r;
+      if (filaDeGrupo[gr] != 0) {
+        // What comes from the group is already in its first row.
+        r = asig.appendCopy(filaDeGrupo[gr]);
+      } else {
+        r = asig.append();
+        asig.setText(r, a.cgrup, grupos.getText(gr, cg.abrev));
+        for (int i = 0; i < 4; ++i) asig.setText(r, a.copiados[i], grupos.getText(gr, cg.copiados[i]));
+        asig.setFloat(r, a.horas, 4);
+        asig.setText(r, a.sesiones, "1111");
+        asig.setText(r, a.clave, grupos.getText(gr, cg.clave));
+        asig.setText(r, a.ctarea, "*479");
+        filaDeGrupo[gr] = r;
+      }
       asig.setText(r, a.casig, cod);
-      asig.setText(r, a.cgrup, grupos.getText(gr, cg.abrev));
-      for (int i = 0; i < 4; ++i) asig.setText(r, a.copiados[i], grupos.getText(gr, cg.copiados[i]));
-      asig.setFloat(r, a.horas, 4);
-      asig.setText(r, a.sesiones, "1111");
-      asig.setText(r, a.clave, grupos.getText(gr, cg.clave));
       asig.setText(r, a.clavecurso, curso);
-      asig.setText(r, a.ctarea, "*479");
       asig.setText(r, a.asigItaca, codigo);
     }
   }
@@ -150,19 +160,20 @@ void ExportarRun::ImportarHorariosGrupo() {
   const CamposAsig c(asig);
   const CamposGrupo cg(grupos);
   const int profAbrev = profes.requireField("ABREV"), aulaAbrev = aulas.requireField("ABREV");
-  // Rows that some lesson counts, by record number (rows appended here too).
-  std::vector<char> guardadas(asig.recordCount() + 1, 0);
-  auto guardada = [&](dbf::RecNo r) { return r < guardadas.size() && guardadas[r]; };
-  auto guardar = [&](dbf::RecNo r) {
-    if (r >= guardadas.size()) guardadas.resize(r + 1, 0);
-    guardadas[r] = 1;
+  // The lessons counted into each row, by record number (rows appended here
+  // too): a row's HORAS once every lesson is read; no lesson, no row.
+  std::vector<std::uint32_t> horas(asig.recordCount() + 1, 0);
+  auto contadas = [&](dbf::RecNo r) { return r < horas.size() ? horas[r] : 0; };
+  auto contar = [&](dbf::RecNo r) {
+    if (r >= horas.size()) horas.resize(r + 1, 0);
+    ++horas[r];
   };
 
   // The six attributes a lesson is read by, in one pass over each element.
-  const std::string_view nombres[] = {H::plantilla, H::grupo, H::curso, H::contenido, H::docente, H::aula};
-  std::string valores[std::size(nombres)];
+  static const xml::AttrNames nombres{H::plantilla, H::grupo, H::curso, H::contenido, H::docente, H::aula};
+  std::string valores[6];
   for (const auto& e : lecciones) {
-    e.attrs(nombres, valores, std::size(nombres));
+    e.attrs(nombres, valores);
     for (auto& v : valores) recortar(v);
     const std::string& plantilla = valores[0];
     if (plantilla != PlantillaSel) {
@@ -194,15 +205,14 @@ void ExportarRun::ImportarHorariosGrupo() {
                   "Ninguna aula tiene ese código: la sesión cuenta sin aula.");
     }
 
-    if (!guardada(*R)) {  // the assignment's first lesson
-      guardar(*R);
-      asig.setFloat(*R, c.horas, 1);
+    if (contadas(*R) == 0) {  // the assignment's first lesson
+      contar(*R);
       completar(asig, c, *R, T, A);
     } else if (asig.getText(*R, c.cprof) == T) {
-      asig.setFloat(*R, c.horas, asig.getFloat(*R, c.horas) + 1);
+      contar(*R);
       completar(asig, c, *R, T, A);
     } else if (auto R2 = asig.locate("CLAVE;CLAVECURSO;ASIG_ITACA;CPROF", {grupo, curso, contenido, T})) {
-      asig.setFloat(*R2, c.horas, asig.getFloat(*R2, c.horas) + 1);
+      contar(*R2);
       completar(asig, c, *R2, T, A);
     } else if (auto G = grupos.locate("ABREV", asig.getText(*R, c.cgrup))) {
       // A further teacher of the same group and content: a row of its own.
@@ -212,13 +222,12 @@ void ExportarRun::ImportarHorariosGrupo() {
       asig.setText(n, c.cgrup, asig.getText(*R, c.cgrup));
       asig.setText(n, c.caula, A);
       for (int i = 0; i < 4; ++i) asig.setText(n, c.copiados[i], grupos.getText(*G, cg.copiados[i]));
-      asig.setFloat(n, c.horas, 1);
       asig.setText(n, c.sesiones, "1111");
       asig.setText(n, c.clave, grupo);
       asig.setText(n, c.clavecurso, curso);
       asig.setText(n, c.ctarea, "*479");
       asig.setText(n, c.asigItaca, contenido);
-      guardar(n);
+      contar(n);
     } else {
       avisos_.add(TipoAviso::LeccionSinGrupo, {{"grupo", grupo}, {"contenido", contenido}, {"docente", docente}},
                   "El grupo de la asignación no está en GRUPOST: la sesión del otro profesor no cuenta.");
@@ -226,8 +235,11 @@ void ExportarRun::ImportarHorariosGrupo() {
   }
 
   std::vector<dbf::RecNo> sinLecciones;
-  for (dbf::RecNo r = 1; r <= asig.recordCount(); ++r)
-    if (!asig.isDeleted(r) && !guardada(r)) sinLecciones.push_back(r);
+  for (dbf::RecNo r = 1; r <= asig.recordCount(); ++r) {
+    if (asig.isDeleted(r)) continue;
+    if (contadas(r) == 0) sinLecciones.push_back(r);
+    else asig.setFloat(r, c.horas, contadas(r));
+  }
   asig.remove(sinLecciones);
   asig.pack();
 }

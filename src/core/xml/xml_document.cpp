@@ -1,5 +1,7 @@
 #include "xml/xml_document.h"
 
+#include <bit>
+
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -317,19 +319,25 @@ std::string Element::attr(std::string_view name) const {
   return a ? text::utf8ToCp1252(a.value()) : std::string();
 }
 
-void Element::attrs(const std::string_view* names, std::string* values, size_t count) const {
-  if (count > 64) {
-    for (size_t i = 0; i < count; ++i) values[i] = attr(names[i]);
-    return;
+AttrNames::AttrNames(std::initializer_list<std::string_view> names) : names_(names) {
+  if (names_.size() > 64) throw std::invalid_argument("AttrNames: more than 64 names");
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (names_[i].empty()) continue;  // no attribute has the empty name
+    all_ |= std::uint64_t{1} << i;
+    byFirstByte_[static_cast<unsigned char>(names_[i][0])] |= std::uint64_t{1} << i;
   }
-  for (size_t i = 0; i < count; ++i) values[i].clear();
+}
+
+void Element::attrs(const AttrNames& names, std::string* values) const {
+  for (std::size_t i = 0; i < names.size(); ++i) values[i].clear();
   // The names still looked for, one bit each; the first attribute of a name
   // counts, as for attr().
-  std::uint64_t pendientes = count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+  std::uint64_t pendientes = names.all_;
   for (pugi::xml_attribute a = node_.first_attribute(); a && pendientes; a = a.next_attribute()) {
     const char* an = a.name();
-    for (size_t i = 0; i < count; ++i) {
-      if (!(pendientes >> i & 1) || names[i].empty() || names[i][0] != an[0] || !named(an, names[i])) continue;
+    for (std::uint64_t m = names.byFirstByte_[static_cast<unsigned char>(an[0])] & pendientes; m; m &= m - 1) {
+      const int i = std::countr_zero(m);
+      if (!named(an, names.names_[static_cast<std::size_t>(i)])) continue;
       text::utf8ToCp1252(a.value(), values[i]);
       pendientes &= ~(std::uint64_t{1} << i);
     }

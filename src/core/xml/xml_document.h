@@ -17,7 +17,10 @@
 // temporary file and a rename.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -44,6 +47,20 @@ struct Decoded {
   bool fellBack = false;
 };
 
+// Attribute names read together from many elements (Element::attrs): at most
+// 64, each with the bit of its place, found by their first byte.
+class AttrNames {
+ public:
+  AttrNames(std::initializer_list<std::string_view> names);
+  std::size_t size() const { return names_.size(); }
+
+ private:
+  friend class Element;
+  std::vector<std::string_view> names_;
+  std::uint64_t all_ = 0;
+  std::array<std::uint64_t, 256> byFirstByte_{};
+};
+
 // One element of the document. Cheap to copy; valid while its document lives.
 class Element {
  public:
@@ -54,9 +71,9 @@ class Element {
   // The attribute's value in Windows-1252, as it stands (not trimmed);
   // the empty text when the element has no such attribute.
   std::string attr(std::string_view name) const;
-  // attr() of `count` names at once, in one pass over the element's
-  // attributes: values[i] for names[i].
-  void attrs(const std::string_view* names, std::string* values, size_t count) const;
+  // attr() of several names at once, in one pass over the element's
+  // attributes: values[i] for the i-th name.
+  void attrs(const AttrNames& names, std::string* values) const;
   bool hasAttr(std::string_view name) const;
 
   // Writing: sets (adds after the existing ones, or replaces) an attribute;
