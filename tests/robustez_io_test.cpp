@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <stdexcept>
 #include <map>
 #include <string>
 #include <vector>
@@ -68,6 +70,47 @@ TEST(CommitAll, AllGoThroughAndNothingIsLeftBeside) {
   commitAll(archivos);
   archivos.clear();
   EXPECT_EQ(Foto(dir.path()), (std::map<std::string, std::string>{{"A.DBF", "nuevo A"}, {"B.DBF", "nuevo B"}}));
+}
+
+// A file handed over in pieces (a table written a block at a time) whose
+// producer fails part way: nothing of the run is left staged, whatever failed.
+TEST(StageAll, AProducerThatFailsPartWayLeavesEveryFileAsItWas) {
+  struct Fallo {
+    const char* que;
+    std::function<void()> lanzar;
+  };
+  const Fallo fallos[] = {
+      {"the producer's own error", [] { throw std::runtime_error("tabla ilegible"); }},
+      {"a file error", [] { throw FileError("No se puede escribir B.DBF: disco lleno"); }},
+  };
+  for (const auto& f : fallos) {
+    SCOPED_TRACE(f.que);
+    test::DirTemporal dir;
+    test::Escribir(dir / "A.DBF", "viejo A");
+    test::Escribir(dir / "B.DBF", "viejo B");
+    const auto antes = Foto(dir.path());
+    std::vector<std::pair<fs::path, Producer>> archivos;
+    archivos.emplace_back(dir / "A.DBF", [](const std::function<void(std::string_view)>& put) {
+      put("nuevo ");
+      put("A");
+    });
+    archivos.emplace_back(dir / "B.DBF", [&](const std::function<void(std::string_view)>& put) {
+      put(std::string(100000, 'b'));
+      f.lanzar();
+    });
+    EXPECT_ANY_THROW(stageAll(archivos));
+    EXPECT_EQ(Foto(dir.path()), antes);
+  }
+  test::DirTemporal dir;
+  std::vector<std::pair<fs::path, Producer>> archivos;
+  archivos.emplace_back(dir / "A.DBF", [](const std::function<void(std::string_view)>& put) {
+    put("nuevo ");
+    put("");
+    put("A");
+  });
+  auto staged = stageAll(archivos);
+  commitAll(staged);
+  EXPECT_EQ(Foto(dir.path()), (std::map<std::string, std::string>{{"A.DBF", "nuevo A"}}));
 }
 
 }  // namespace

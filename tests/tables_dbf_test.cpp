@@ -666,6 +666,27 @@ TEST(DbfBytes, DBase3Layout) {
   EXPECT_EQ(hex(t.serialize()), hex(e));
 }
 
+// Files are written from the pieces serializeTo hands over: a large table
+// comes in several, and together they are the whole image.
+TEST(DbfBytes, PiecesMakeTheWholeImage) {
+  for (int filas : {0, 1, 1500}) {
+    SCOPED_TRACE(std::to_string(filas) + " rows");
+    Table t = tables::newTable(tables::ASIGT);
+    t.setUpdateDate(2024, 1, 2);
+    for (int i = 0; i < filas; ++i) t.setText(t.append(), "CASIG", "X" + std::to_string(i));
+    if (filas > 10) t.remove(7);
+    std::vector<std::string> piezas;
+    t.serializeTo([&](std::string_view p) { piezas.emplace_back(p); });
+    std::string todo;
+    for (const auto& p : piezas) todo += p;
+    EXPECT_EQ(todo, t.serialize());
+    EXPECT_EQ(todo.back(), '\x1A');
+    if (filas == 1500) {
+      EXPECT_GT(piezas.size(), 3u);  // 204 kB of records
+    }
+  }
+}
+
 TEST(DbfBytes, Level7Layout) {
   Table t("T", {{"ID", FieldType::Text, 3}, {"IMPORTE_TOTAL", FieldType::Float, 6, 2}, {"ACTIVO", FieldType::Logical, 1}});
   t.setUpdateDate(2024, 3, 5);

@@ -86,16 +86,15 @@ void ExportarRun::GuardarTablas() {
   // old ones, all or none, so a failure while writing or replacing leaves every
   // table as it was.
   // The files are written and flushed to disk side by side (stageAll).
-  std::vector<fs::path> destinos;
-  std::vector<std::string> imagenes;
+  // Each table goes to its file straight from memory, a block at a time.
+  std::vector<std::pair<fs::path, io::Producer>> archivos;
   for (const auto& nombre : tables::builtTables()) {
     auto it = tablas_.find(nombre);
     if (it == tablas_.end()) continue;
-    destinos.push_back(io::findFile(dir_, nombre + ".DBF"));
-    imagenes.push_back(it->second.serialize());
+    const dbf::Table* t = &it->second;
+    archivos.emplace_back(io::findFile(dir_, nombre + ".DBF"),
+                          [t](const std::function<void(std::string_view)>& put) { t->serializeTo(put); });
   }
-  std::vector<std::pair<fs::path, std::string_view>> archivos;
-  for (std::size_t i = 0; i < destinos.size(); ++i) archivos.emplace_back(destinos[i], imagenes[i]);
   std::vector<io::StagedFile> staged = io::stageAll(archivos);
   io::commitAll(staged);
   for (auto& f : staged) {

@@ -77,7 +77,10 @@ std::string razon(std::error_code ec) {
 
 std::string razon(int err) { return razon(std::error_code(err ? err : EIO, std::generic_category())); }
 
-StagedFile::StagedFile(fs::path target, std::string_view bytes) : target_(std::move(target)) {
+StagedFile::StagedFile(fs::path target, std::string_view bytes)
+    : StagedFile(std::move(target), [bytes](const std::function<void(std::string_view)>& put) { put(bytes); }) {}
+
+StagedFile::StagedFile(fs::path target, const Producer& contents) : target_(std::move(target)) {
   auto falla = [&](int err) { return FileError("No se puede escribir " + nombreArchivo(target_) + ": " + razon(err)); };
   // A fresh name beside the target, created exclusively, so that the rename
   // stays within one file system and never meets another writer's file.
@@ -89,14 +92,27 @@ StagedFile::StagedFile(fs::path target, std::string_view bytes) : target_(std::m
     if (!f && errno != EEXIST) throw falla(errno);
   }
   if (!f) throw falla(EEXIST);
-  errno = 0;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0 && aDisco(f);
-  int err = errno;
-  if (std::fclose(f) != 0 && ok) ok = false, err = errno;
-  if (!ok) {
+  auto quitar = [&] {
     std::error_code ec;
     fs::remove(temp_, ec);
     done_ = true;
+  };
+  try {
+    contents([&](std::string_view piece) {
+      errno = 0;
+      if (std::fwrite(piece.data(), 1, piece.size(), f) != piece.size()) throw falla(errno);
+    });
+  } catch (...) {
+    std::fclose(f);
+    quitar();
+    throw;
+  }
+  errno = 0;
+  bool ok = std::fflush(f) == 0 && aDisco(f);
+  int err = errno;
+  if (std::fclose(f) != 0 && ok) ok = false, err = errno;
+  if (!ok) {
+    quitar();
     throw falla(err);
   }
 }
@@ -121,6 +137,14 @@ void StagedFile::commit() {
 }
 
 std::vector<StagedFile> stageAll(const std::vector<std::pair<fs::path, std::string_view>>& files) {
+  std::vector<std::pair<fs::path, Producer>> producers;
+  producers.reserve(files.size());
+  for (const auto& [target, bytes] : files)
+    producers.emplace_back(target, [bytes](const std::function<void(std::string_view)>& put) { put(bytes); });
+  return stageAll(producers);
+}
+
+std::vector<StagedFile> stageAll(const std::vector<std::pair<fs::path, Producer>>& files) {
   // Each file is written and flushed to disk on a thread of its own: the
   // flushes are most of the time and the disk serves them side by side. All
   // threads are joined before anything is renamed, so every file is on disk
@@ -200,10 +224,22 @@ void commitAll(std::vector<StagedFile>& files) {
     deshacer();
     throw;
   }
+  // The old contents go last. Freeing a large file takes the file system a
+  // while, so they are removed side by side.
+  std::vector<std::thread> hilos;
   for (const auto& r : hechos) {
-    std::error_code ec;
-    if (!r.copia.empty()) fs::remove(r.copia, ec);
+    if (r.copia.empty()) continue;
+    auto quitar = [copia = r.copia] {
+      std::error_code ec;
+      fs::remove(copia, ec);
+    };
+    try {
+      hilos.emplace_back(quitar);
+    } catch (const std::system_error&) {
+      quitar();
+    }
   }
+  for (auto& h : hilos) h.join();
 }
 
 void writeAtomically(const fs::path& target, std::string_view bytes) { StagedFile(target, bytes).commit(); }

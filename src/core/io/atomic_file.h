@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,11 +19,20 @@ class FileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// What a file holds, handed over in pieces: the function calls `put` with each
+// piece in order (a table passes its header and then its records a block at a
+// time, without building the whole file in memory). `put` throws FileError
+// when the piece cannot be written.
+using Producer = std::function<void(const std::function<void(std::string_view)>& put)>;
+
 // A temporary file written beside its target, removed on destruction unless
 // committed.
 class StagedFile {
  public:
   StagedFile(std::filesystem::path target, std::string_view bytes);  // throws FileError
+  // The same with the bytes a producer hands over. Throws FileError, or what
+  // the producer throws; either way no temporary file is left.
+  StagedFile(std::filesystem::path target, const Producer& contents);
   ~StagedFile();
   StagedFile(StagedFile&&) noexcept;
   StagedFile(const StagedFile&) = delete;
@@ -43,6 +53,7 @@ class StagedFile {
 // and returns them in the same order. When any cannot be written, none is left
 // staged and the FileError of the first such file, in order, is thrown.
 std::vector<StagedFile> stageAll(const std::vector<std::pair<std::filesystem::path, std::string_view>>& files);
+std::vector<StagedFile> stageAll(const std::vector<std::pair<std::filesystem::path, Producer>>& files);
 
 // Commits every file or none. Each old target is first kept aside (a hard
 // link, or a copy where links are not possible); when a rename fails, the

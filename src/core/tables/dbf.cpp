@@ -22,6 +22,7 @@ namespace {
 
 constexpr unsigned char kTerminator = 0x0D;
 constexpr unsigned char kEndOfFile = 0x1A;
+constexpr std::size_t kBlock = 64 * 1024;  // bytes of records handed over at once when writing
 
 constexpr int kHeader3 = 32;      // dBase III header
 constexpr int kDescriptor3 = 32;  // dBase III field descriptor
@@ -538,7 +539,7 @@ void Table::setUpdateDate(int year, int month, int day) {
   day_ = day;
 }
 
-std::string Table::serialize() const {
+void Table::serializeTo(const std::function<void(std::string_view)>& put) const {
   if (level_ == Level::Foreign)
     throw DbfError(name_ + ": una tabla de este formato se puede leer pero no escribir");
   int y = year_, m = month_, d = day_;
@@ -556,7 +557,7 @@ std::string Table::serialize() const {
   const std::size_t recordWidth = static_cast<std::size_t>(recordLength_) - 1;
 
   std::string out(headerLength, '\0');
-  out.reserve(headerLength + deleted_.size() * static_cast<std::size_t>(recordLength_) + 1);
+  out.reserve(std::max(headerLength, kBlock + recordWidth + 2));
   out[0] = static_cast<char>(level7 ? 0x04 : 0x03);
   out[1] = static_cast<char>(std::clamp(y, 1900, 2155) - 1900);
   out[2] = static_cast<char>(m);
@@ -580,11 +581,28 @@ std::string Table::serialize() const {
     out[at + (level7 ? 34 : 17)] = static_cast<char>(f.decimals);
   }
   out[headerLength - 1] = static_cast<char>(kTerminator);
-  for (RecNo r = 0; r < recordCount(); ++r) {
-    out += deleted_[r] ? '*' : ' ';
-    out.append(data_, static_cast<std::size_t>(r) * recordWidth, recordWidth);
-  }
-  out += static_cast<char>(kEndOfFile);
+  // The records follow a block at a time, each with its flag; the end-of-file
+  // mark closes the last block.
+  put(out);
+  const std::size_t porBloque = std::max<std::size_t>(1, kBlock / (recordWidth + 1));
+  RecNo r = 0;
+  do {
+    out.clear();
+    const RecNo hasta = static_cast<RecNo>(std::min<std::size_t>(recordCount(), r + porBloque));
+    for (; r < hasta; ++r) {
+      out += deleted_[r] ? '*' : ' ';
+      out.append(data_, static_cast<std::size_t>(r) * recordWidth, recordWidth);
+    }
+    if (r == recordCount()) out += static_cast<char>(kEndOfFile);
+    put(out);
+  } while (r < recordCount());
+}
+
+std::string Table::serialize() const {
+  std::string out;
+  out.reserve(static_cast<std::size_t>(kHeader7) + kDescriptor7 * fields_.size() + 1 +
+              deleted_.size() * static_cast<std::size_t>(recordLength_) + 1);
+  serializeTo([&](std::string_view piece) { out.append(piece); });
   return out;
 }
 

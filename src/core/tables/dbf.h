@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -90,6 +91,9 @@ class Table {
   // Only dBase III and level 7 tables are written: a table read from any other
   // layout (FoxPro, dBase IV, ...) is a DbfError here.
   std::string serialize() const;
+  // The same image handed to `put` in pieces, the header first and then the
+  // records a block at a time, as a file is written.
+  void serializeTo(const std::function<void(std::string_view)>& put) const;
   void setUpdateDate(int year, int month, int day);
 
   // Writes the table to `path` through a temporary file in the same directory
