@@ -61,6 +61,15 @@ TEST(Cp1252, ConvertsBothWaysAndMarksWhatTheCodePageLacks) {
   EXPECT_EQ(text::cp1252ToUtf8(w), utf8);
   EXPECT_EQ(text::utf8ToCp1252("\xC5\x81\xE4\xB8\xAD"), "??");  // Ł 中
   EXPECT_EQ(text::utf8ToCp1252("a\xFF" "b"), "a?b");             // a broken sequence
+  // Into a string that held something longer, also from text closed by a NUL
+  // (what the XML layer passes).
+  for (const char* in : {"", "abc", utf8.c_str(), "\xC5\x81x"}) {
+    std::string a = "restos de antes, largos", b = a;
+    text::utf8ToCp1252(in, a);
+    text::utf8ToCp1252(std::string_view(in), b);
+    EXPECT_EQ(a, text::utf8ToCp1252(std::string_view(in))) << in;
+    EXPECT_EQ(b, a) << in;
+  }
   EXPECT_TRUE(text::isValidUtf8(utf8));
   EXPECT_FALSE(text::isValidUtf8("F\xEDsica"));
   EXPECT_FALSE(text::isValidUtf8("\xC0\xAF"));  // overlong

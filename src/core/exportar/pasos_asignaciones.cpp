@@ -148,8 +148,7 @@ void ExportarRun::GenerarAsignaciones() {
 void ExportarRun::ImportarHorariosGrupo() {
   namespace H = itaca::horario_grupo;
   SoloPlantillaSel = 0;
-  const auto lecciones = DocXML.select(itaca::kHorariosGrupo);
-  if (lecciones.empty()) return;
+  if (!DocXML.selectFirst(itaca::kHorariosGrupo).valid()) return;
   if (preguntas_.preguntar(kPreguntaTodasPlantillas) == Respuesta::Si) return;
   SoloPlantillaSel = 1;
 
@@ -172,7 +171,7 @@ void ExportarRun::ImportarHorariosGrupo() {
   // The six attributes a lesson is read by, in one pass over each element.
   static const xml::AttrNames nombres{H::plantilla, H::grupo, H::curso, H::contenido, H::docente, H::aula};
   std::string valores[6];
-  for (const auto& e : lecciones) {
+  DocXML.forEach(itaca::kHorariosGrupo, [&](const xml::Element& e) {
     e.attrs(nombres, valores);
     for (auto& v : valores) recortar(v);
     const std::string& plantilla = valores[0];
@@ -180,7 +179,7 @@ void ExportarRun::ImportarHorariosGrupo() {
       avisos_.add(TipoAviso::LeccionOtraPlantilla,
                   {{"plantilla", plantilla}, {"grupo", valores[1]}, {"contenido", valores[3]}},
                   "La sesión es de otra plantilla que la elegida.");
-      continue;
+      return;
     }
     const std::string &grupo = valores[1], &curso = valores[2], &contenido = valores[3], &docente = valores[4],
                       &aula = valores[5];
@@ -189,7 +188,7 @@ void ExportarRun::ImportarHorariosGrupo() {
       avisos_.add(TipoAviso::LeccionSinAsignacion,
                   {{"grupo", grupo}, {"curso", curso}, {"contenido", contenido}, {"docente", docente}},
                   "No hay asignación de ese grupo, curso y contenido: la sesión no cuenta.");
-      continue;
+      return;
     }
     std::string T, A;
     if (auto p = profes.locate("DNI", docente)) {
@@ -232,7 +231,7 @@ void ExportarRun::ImportarHorariosGrupo() {
       avisos_.add(TipoAviso::LeccionSinGrupo, {{"grupo", grupo}, {"contenido", contenido}, {"docente", docente}},
                   "El grupo de la asignación no está en GRUPOST: la sesión del otro profesor no cuenta.");
     }
-  }
+  });
 
   std::vector<dbf::RecNo> sinLecciones;
   for (dbf::RecNo r = 1; r <= asig.recordCount(); ++r) {
@@ -246,16 +245,18 @@ void ExportarRun::ImportarHorariosGrupo() {
 
 void ExportarRun::ImportarHorariosOcupaciones() {
   namespace H = itaca::horario_ocupacion;
-  const auto periodos = DocXML.select(itaca::kHorariosOcupaciones);
   dbf::Table& nom = tabla(tables::ASIGNOMT);
   dbf::Table& asig = tabla(tables::ASIGT);
   dbf::Table& profes = tabla(tables::PROFT);
   const CamposAsig ca(asig);
   const int nomCod = nom.requireField("COD"), profAbrev = profes.requireField("ABREV");
 
-  for (const auto& e : periodos) {
-    const std::string ocupacion = val(e, H::ocupacion), docente = val(e, H::docente),
-                      plantilla = val(e, H::plantilla);
+  static const xml::AttrNames nombres{H::ocupacion, H::docente, H::plantilla};
+  std::string valores[3];
+  DocXML.forEach(itaca::kHorariosOcupaciones, [&](const xml::Element& e) {
+    e.attrs(nombres, valores);
+    for (auto& v : valores) recortar(v);
+    const std::string &ocupacion = valores[0], &docente = valores[1], &plantilla = valores[2];
     std::string K, T;
     if (auto r = nom.locate("ABREV_ITACA", ocupacion)) K = nom.getText(*r, nomCod);
     if (auto p = profes.locate("DNI", docente)) T = profes.getText(*p, profAbrev);
@@ -263,7 +264,7 @@ void ExportarRun::ImportarHorariosOcupaciones() {
       avisos_.add(TipoAviso::LeccionOtraPlantilla,
                   {{"plantilla", plantilla}, {"ocupación", ocupacion}, {"docente", docente}},
                   "El periodo de ocupación es de otra plantilla que la elegida.");
-      continue;
+      return;
     }
     if (K.empty())
       avisos_.add(TipoAviso::OcupacionNoEncontrada, {{"ocupación", ocupacion}, {"docente", docente}},
@@ -281,7 +282,7 @@ void ExportarRun::ImportarHorariosOcupaciones() {
       asig.setText(n, ca.ctarea, K);
       asig.setText(n, ca.asigItaca, ocupacion);
     }
-  }
+  });
 
   // Every row gets the pattern of its hours, also when the document holds no
   // occupation period: the hours counted from the group timetables need their

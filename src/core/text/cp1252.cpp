@@ -99,6 +99,16 @@ void utf8ToCp1252(std::string_view utf8, std::string& out) {
   }
 }
 
+void utf8ToCp1252(const char* utf8, std::string& out) {
+  const char* p = utf8;
+  while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80) ++p;
+  if (*p == '\0') {
+    out.assign(utf8, static_cast<size_t>(p - utf8));
+    return;
+  }
+  utf8ToCp1252(std::string_view(utf8), out);
+}
+
 std::string cp1252ToUtf8(std::string_view s) {
   std::string out;
   out.reserve(s.size() + s.size() / 8);

@@ -25,6 +25,9 @@ std::string utf8ToCp1252(std::string_view utf8);
 // The same into `out`, replacing what it held and reusing its room (`utf8`
 // must not lie within `out`).
 void utf8ToCp1252(std::string_view utf8, std::string& out);
+// The same from text closed by a NUL (as the XML parser hands it over),
+// measured while it is converted.
+void utf8ToCp1252(const char* utf8, std::string& out);
 
 // Windows-1252 to UTF-8 (never fails).
 std::string cp1252ToUtf8(std::string_view s);

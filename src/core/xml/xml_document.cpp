@@ -449,6 +449,16 @@ std::vector<Element> Document::select(std::string_view path) const {
   return out;
 }
 
+void Document::forEach(std::string_view path, const std::function<void(const Element&)>& visit) const {
+  const auto steps = stepsOf(path);
+  if (!doc_ || steps.empty()) return;
+  auto each = [&](pugi::xml_node n) {
+    visit(Element(n));
+    return true;
+  };
+  walk(*doc_, steps, 0, each);
+}
+
 Element Document::selectFirst(std::string_view path) const {
   Element found;
   const auto steps = stepsOf(path);

@@ -102,6 +102,9 @@ class Document {
   // Elements matching an absolute path such as "/centro/docentes/docente",
   // in document order; empty when nothing matches.
   std::vector<Element> select(std::string_view path) const;
+  // Calls `visit` with each element matching the path, in document order, as
+  // the walk reaches it (nothing gathered first).
+  void forEach(std::string_view path, const std::function<void(const Element&)>& visit) const;
   // The first element matching the path, or an invalid element.
   Element selectFirst(std::string_view path) const;
   Element root() const;
