@@ -50,6 +50,22 @@ void ExportarRun::Ejecutar() {
   NombresUsados.clear();
   ContenidosUsados.clear();
 
+  // The lesson list is the largest part of the document to read; a second
+  // thread reads it while the first steps run. Nothing changes the document
+  // during a run, and the run waits for the reading however it ends.
+  try {
+    lecturaLecciones_ = std::async(std::launch::async, [this] { return ListaLecciones::Leer(DocXML); });
+  } catch (const std::system_error&) {
+    // No thread to be had: the step reads the list itself.
+  }
+  struct Espera {
+    std::future<ListaLecciones>& lectura;
+    ~Espera() {
+      if (lectura.valid()) lectura.wait();
+      lectura = {};
+    }
+  } espera{lecturaLecciones_};
+
   ImportarDocentes();
   ImportarCursosGrupos();
   ImportarContenidos();

@@ -7,7 +7,9 @@
 // file and a rename), so a run that fails changes no working table.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <set>
 #include <string>
@@ -20,6 +22,22 @@
 #include "xml/xml_document.h"
 
 namespace zi {
+
+// What the group-timetable step reads of every lesson in the document, in
+// document order: plantilla, grupo, curso, contenido, docente and aula, in
+// Windows-1252 and without surrounding blanks.
+class ListaLecciones {
+ public:
+  static constexpr int kCampos = 6;
+  // Reads them in one walk over the document.
+  static ListaLecciones Leer(const xml::Document& documento);
+  std::size_t size() const { return fin_.size() / kCampos; }
+  std::string_view valor(std::size_t leccion, int campo) const;
+
+ private:
+  std::string texto_;                // every value, one after another
+  std::vector<std::uint32_t> fin_;   // where each value ends in texto_
+};
 
 class ExportarRun {
  public:
@@ -79,6 +97,10 @@ class ExportarRun {
   std::filesystem::path dir_;
   Preguntas& preguntas_;
   xml::Document DocXML;
+  // The lesson list, read from the document on a thread of its own while the
+  // steps before the group timetables run (Ejecutar); the step waits for it.
+  // Declared after the document, which it reads: it goes first.
+  std::future<ListaLecciones> lecturaLecciones_;
   std::map<std::string, dbf::Table> tablas_;
   Avisos avisos_;
   // Run-wide lists of the subject and task steps (exact comparison).

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "exportar/exportar_run.h"
+#include "run/errores.h"
 #include "tables/working_tables.h"
 #include "text/Clipper.h"
 #include "xml/itaca_paths.h"
@@ -145,10 +146,35 @@ void ExportarRun::GenerarAsignaciones() {
   }
 }
 
-void ExportarRun::ImportarHorariosGrupo() {
+ListaLecciones ListaLecciones::Leer(const xml::Document& documento) {
   namespace H = itaca::horario_grupo;
+  static const xml::AttrNames nombres{H::plantilla, H::grupo, H::curso, H::contenido, H::docente, H::aula};
+  ListaLecciones lista;
+  std::string valores[kCampos];
+  documento.forEach(itaca::kHorariosGrupo, [&](const xml::Element& e) {
+    e.attrs(nombres, valores);
+    for (auto& v : valores) {
+      recortar(v);
+      lista.texto_ += v;
+      if (lista.texto_.size() > UINT32_MAX)
+        throw RunError("La lista de sesiones del documento es demasiado larga.");
+      lista.fin_.push_back(static_cast<std::uint32_t>(lista.texto_.size()));
+    }
+  });
+  return lista;
+}
+
+std::string_view ListaLecciones::valor(std::size_t leccion, int campo) const {
+  const std::size_t i = leccion * kCampos + static_cast<std::size_t>(campo);
+  const std::size_t desde = i == 0 ? 0 : fin_[i - 1];
+  return std::string_view(texto_).substr(desde, fin_[i] - desde);
+}
+
+void ExportarRun::ImportarHorariosGrupo() {
   SoloPlantillaSel = 0;
-  if (!DocXML.selectFirst(itaca::kHorariosGrupo).valid()) return;
+  // Read ahead while the earlier steps ran, or read now.
+  const ListaLecciones lecciones = lecturaLecciones_.valid() ? lecturaLecciones_.get() : ListaLecciones::Leer(DocXML);
+  if (lecciones.size() == 0) return;
   if (preguntas_.preguntar(kPreguntaTodasPlantillas) == Respuesta::Si) return;
   SoloPlantillaSel = 1;
 
@@ -168,39 +194,41 @@ void ExportarRun::ImportarHorariosGrupo() {
     ++horas[r];
   };
 
-  // The six attributes a lesson is read by, in one pass over each element.
-  static const xml::AttrNames nombres{H::plantilla, H::grupo, H::curso, H::contenido, H::docente, H::aula};
-  std::string valores[6];
-  DocXML.forEach(itaca::kHorariosGrupo, [&](const xml::Element& e) {
-    e.attrs(nombres, valores);
-    for (auto& v : valores) recortar(v);
-    const std::string& plantilla = valores[0];
+  for (std::size_t k = 0; k < lecciones.size(); ++k) {
+    const std::string_view plantilla = lecciones.valor(k, 0), grupo = lecciones.valor(k, 1),
+                           curso = lecciones.valor(k, 2), contenido = lecciones.valor(k, 3),
+                           docente = lecciones.valor(k, 4), aula = lecciones.valor(k, 5);
     if (plantilla != PlantillaSel) {
       avisos_.add(TipoAviso::LeccionOtraPlantilla,
-                  {{"plantilla", plantilla}, {"grupo", valores[1]}, {"contenido", valores[3]}},
+                  {{"plantilla", std::string(plantilla)}, {"grupo", std::string(grupo)},
+                   {"contenido", std::string(contenido)}},
                   "La sesión es de otra plantilla que la elegida.");
-      return;
+      continue;
     }
-    const std::string &grupo = valores[1], &curso = valores[2], &contenido = valores[3], &docente = valores[4],
-                      &aula = valores[5];
     auto R = asig.locate("CLAVE;CLAVECURSO;ASIG_ITACA", {grupo, curso, contenido});
     if (!R) {
       avisos_.add(TipoAviso::LeccionSinAsignacion,
-                  {{"grupo", grupo}, {"curso", curso}, {"contenido", contenido}, {"docente", docente}},
+                  {{"grupo", std::string(grupo)},
+                   {"curso", std::string(curso)},
+                   {"contenido", std::string(contenido)},
+                   {"docente", std::string(docente)}},
                   "No hay asignación de ese grupo, curso y contenido: la sesión no cuenta.");
-      return;
+      continue;
     }
     std::string T, A;
     if (auto p = profes.locate("DNI", docente)) {
       T = profes.getText(*p, profAbrev);
     } else {
-      avisos_.add(TipoAviso::DocenteNoEncontrado, {{"docente", docente}, {"grupo", grupo}, {"contenido", contenido}},
+      avisos_.add(TipoAviso::DocenteNoEncontrado,
+                  {{"docente", std::string(docente)}, {"grupo", std::string(grupo)},
+                   {"contenido", std::string(contenido)}},
                   "Ningún docente tiene ese documento: la sesión cuenta sin profesor.");
     }
     if (auto a = aulas.locate("ABREV_ITACA", aula)) {
       A = aulas.getText(*a, aulaAbrev);
     } else if (!aula.empty()) {
-      avisos_.add(TipoAviso::AulaNoEncontrada, {{"aula", aula}, {"grupo", grupo}, {"contenido", contenido}},
+      avisos_.add(TipoAviso::AulaNoEncontrada,
+                  {{"aula", std::string(aula)}, {"grupo", std::string(grupo)}, {"contenido", std::string(contenido)}},
                   "Ninguna aula tiene ese código: la sesión cuenta sin aula.");
     }
 
@@ -228,10 +256,12 @@ void ExportarRun::ImportarHorariosGrupo() {
       asig.setText(n, c.asigItaca, contenido);
       contar(n);
     } else {
-      avisos_.add(TipoAviso::LeccionSinGrupo, {{"grupo", grupo}, {"contenido", contenido}, {"docente", docente}},
+      avisos_.add(TipoAviso::LeccionSinGrupo,
+                  {{"grupo", std::string(grupo)}, {"contenido", std::string(contenido)},
+                   {"docente", std::string(docente)}},
                   "El grupo de la asignación no está en GRUPOST: la sesión del otro profesor no cuenta.");
     }
-  });
+  }
 
   std::vector<dbf::RecNo> sinLecciones;
   for (dbf::RecNo r = 1; r <= asig.recordCount(); ++r) {
