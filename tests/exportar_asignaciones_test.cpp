@@ -9,6 +9,7 @@
 namespace zi {
 namespace {
 
+namespace fs = std::filesystem;
 using test::Centro;
 using test::W;
 using Attrs = std::vector<std::pair<std::string, std::string>>;
@@ -270,6 +271,54 @@ TEST_F(Asignaciones, APeriodLineThatCannotBeReadStopsTheRunNamingIt) {
       EXPECT_NE(std::string(e.what()).find(linea), std::string::npos) << e.what();
     }
   }
+}
+
+// A whole run reads the lessons on a second thread, a block of 2048 at a time,
+// while the first steps run; the steps run one by one read them themselves.
+// Both must count every lesson once, in document order, across the blocks.
+TEST_F(Asignaciones, LessonsReadWhileTheFirstStepsRunCountAsReadInTheStep) {
+  std::vector<Attrs> lecciones;
+  for (int i = 0; i < 2 * 2048 + 5; ++i) {
+    switch (i % 5) {
+      case 0: lecciones.push_back(Leccion("101", "2001", "DX")); break;
+      case 1: lecciones.push_back(Leccion("102", "2002", i < 2048 ? "DY" : "DZ", "R2")); break;
+      case 2: lecciones.push_back(Leccion("103", "2001", "DZ", "R1", "P2")); break;
+      case 3: lecciones.push_back(Leccion("103", "2002", i == 2048 * 2 + 2 ? "DX" : "DY")); break;
+      default: lecciones.push_back(Leccion("101", "9999", "DX")); break;
+    }
+  }
+  correr(Escuela(lecciones), 9);
+  const std::vector<std::string> pasoAPaso = asig();
+  // 4101 lessons: 821 of 2001/101, 820 of 2002/102 (410 with Y, then Z), 820
+  // of another template, 820 of 2002/103 (the last but one with X) and 820
+  // unknown. So many hours have no lesson pattern.
+  EXPECT_EQ(pasoAPaso, (std::vector<std::string>{"2001 101 XXY R1 821 -", "2002 102 YXY R2 410 -",
+                                                 "2002 103 YXY R1 819 -", "2002 102 ZXY R2 410 -",
+                                                 "2002 103 XXY R1 1 1"}));
+
+  run_ = std::make_unique<ExportarRun>(dir_.path(), guion_);
+  run_->CargarDocumento(dir_ / "centro.xml");
+  run_->PlantillaSel = "P1";
+  run_->Ejecutar();
+  EXPECT_EQ(asig(), pasoAPaso);
+  EXPECT_EQ(run_->avisos().cuantos(TipoAviso::LeccionOtraPlantilla), 820u);
+}
+
+// A run that stops while the lessons are still being read (here the user's
+// answer cannot be had) stops the reading too, and writes nothing.
+TEST_F(Asignaciones, ARunThatFailsWhileTheLessonsAreReadWritesNothing) {
+  class Falla : public Preguntas {
+   public:
+    Respuesta preguntar(const std::string&) override { throw RunError("sin respuesta"); }
+  } falla;
+  std::vector<Attrs> lecciones(3 * 2048, Leccion("101", "2001", "DX"));
+  test::Escribir(dir_ / "centro.xml", Centro(Escuela(lecciones)));
+  ExportarRun run(dir_.path(), falla);
+  run.CargarDocumento(dir_ / "centro.xml");
+  run.PlantillaSel = "P1";
+  EXPECT_THROW(run.Ejecutar(), RunError);
+  EXPECT_FALSE(fs::exists(dir_ / "ASIGT.DBF"));
+  EXPECT_THROW(run.Ejecutar(), RunError);  // and again, from the start
 }
 
 }  // namespace

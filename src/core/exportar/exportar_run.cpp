@@ -51,19 +51,16 @@ void ExportarRun::Ejecutar() {
   ContenidosUsados.clear();
 
   // The lesson list is the largest part of the document to read; a second
-  // thread reads it while the first steps run. Nothing changes the document
-  // during a run, and the run waits for the reading however it ends.
+  // thread reads it from now on. Nothing changes the document during a run,
+  // and the reading stops and is waited for however the run ends.
   try {
-    lecturaLecciones_ = std::async(std::launch::async, [this] { return ListaLecciones::Leer(DocXML); });
+    lecturaLecciones_ = std::make_unique<LecturaLecciones>(DocXML);
   } catch (const std::system_error&) {
     // No thread to be had: the step reads the list itself.
   }
   struct Espera {
-    std::future<ListaLecciones>& lectura;
-    ~Espera() {
-      if (lectura.valid()) lectura.wait();
-      lectura = {};
-    }
+    std::unique_ptr<LecturaLecciones>& lectura;
+    ~Espera() { lectura.reset(); }
   } espera{lecturaLecciones_};
 
   ImportarDocentes();

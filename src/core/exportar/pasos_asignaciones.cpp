@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
+#include <functional>
+#include <utility>
 
 #include "exportar/exportar_run.h"
 #include "run/errores.h"
@@ -146,22 +148,42 @@ void ExportarRun::GenerarAsignaciones() {
   }
 }
 
-ListaLecciones ListaLecciones::Leer(const xml::Document& documento) {
+namespace {
+
+// Reads the lessons of the document in order, handing them to `bloque` a block
+// of kBloque at a time (the last one may be shorter or empty); stops early
+// when `parar` turns true.
+constexpr std::size_t kBloque = 2048;
+void LeerLecciones(const xml::Document& documento, const std::function<void(ListaLecciones&&)>& bloque,
+                   const std::atomic<bool>* parar) {
   namespace H = itaca::horario_grupo;
   static const xml::AttrNames nombres{H::plantilla, H::grupo, H::curso, H::contenido, H::docente, H::aula};
   ListaLecciones lista;
-  std::string valores[kCampos];
+  std::string valores[ListaLecciones::kCampos];
   documento.forEach(itaca::kHorariosGrupo, [&](const xml::Element& e) {
+    if (parar && parar->load(std::memory_order_relaxed)) return;
     e.attrs(nombres, valores);
-    for (auto& v : valores) {
-      recortar(v);
-      lista.texto_ += v;
-      if (lista.texto_.size() > UINT32_MAX)
-        throw RunError("La lista de sesiones del documento es demasiado larga.");
-      lista.fin_.push_back(static_cast<std::uint32_t>(lista.texto_.size()));
-    }
+    for (auto& v : valores) recortar(v);
+    lista.add(valores);
+    if (lista.size() == kBloque) bloque(std::exchange(lista, ListaLecciones{}));
   });
-  return lista;
+  bloque(std::move(lista));
+}
+
+}  // namespace
+
+void ListaLecciones::add(const std::string* valores) {
+  for (int i = 0; i < kCampos; ++i) {
+    texto_ += valores[i];
+    if (texto_.size() > UINT32_MAX) throw RunError("La lista de sesiones del documento es demasiado larga.");
+    fin_.push_back(static_cast<std::uint32_t>(texto_.size()));
+  }
+}
+
+std::deque<ListaLecciones> LecturaLecciones::LeerTodas(const xml::Document& documento) {
+  std::deque<ListaLecciones> bloques;
+  LeerLecciones(documento, [&](ListaLecciones&& b) { bloques.push_back(std::move(b)); }, nullptr);
+  return bloques;
 }
 
 std::string_view ListaLecciones::valor(std::size_t leccion, int campo) const {
@@ -170,10 +192,59 @@ std::string_view ListaLecciones::valor(std::size_t leccion, int campo) const {
   return std::string_view(texto_).substr(desde, fin_[i] - desde);
 }
 
+LecturaLecciones::LecturaLecciones(const xml::Document& documento)
+    : hilo_([this, &documento] { leer(documento); }) {}
+
+LecturaLecciones::~LecturaLecciones() {
+  parar_ = true;
+  if (hilo_.joinable()) hilo_.join();
+}
+
+void LecturaLecciones::leer(const xml::Document& documento) {
+  try {
+    LeerLecciones(
+        documento,
+        [this](ListaLecciones&& b) {
+          std::lock_guard<std::mutex> l(m_);
+          listos_.push_back(std::move(b));
+          hay_.notify_one();
+        },
+        &parar_);
+  } catch (...) {
+    std::lock_guard<std::mutex> l(m_);
+    fallo_ = std::current_exception();
+  }
+  std::lock_guard<std::mutex> l(m_);
+  terminado_ = true;
+  hay_.notify_one();
+}
+
+ListaLecciones LecturaLecciones::siguiente() {
+  std::unique_lock<std::mutex> l(m_);
+  hay_.wait(l, [this] { return !listos_.empty() || terminado_; });
+  if (!listos_.empty()) {
+    ListaLecciones b = std::move(listos_.front());
+    listos_.pop_front();
+    return b;
+  }
+  if (fallo_) std::rethrow_exception(fallo_);
+  return {};
+}
+
 void ExportarRun::ImportarHorariosGrupo() {
   SoloPlantillaSel = 0;
-  // Read ahead while the earlier steps ran, or read now.
-  const ListaLecciones lecciones = lecturaLecciones_.valid() ? lecturaLecciones_.get() : ListaLecciones::Leer(DocXML);
+  // The lessons come a block at a time from the reading Ejecutar started, or
+  // from the step's own reading when it runs by itself.
+  std::deque<ListaLecciones> propias;
+  if (!lecturaLecciones_) propias = LecturaLecciones::LeerTodas(DocXML);
+  auto siguientes = [&] {
+    if (lecturaLecciones_) return lecturaLecciones_->siguiente();
+    if (propias.empty()) return ListaLecciones{};
+    ListaLecciones b = std::move(propias.front());
+    propias.pop_front();
+    return b;
+  };
+  ListaLecciones lecciones = siguientes();
   if (lecciones.size() == 0) return;
   if (preguntas_.preguntar(kPreguntaTodasPlantillas) == Respuesta::Si) return;
   SoloPlantillaSel = 1;
@@ -194,72 +265,74 @@ void ExportarRun::ImportarHorariosGrupo() {
     ++horas[r];
   };
 
-  for (std::size_t k = 0; k < lecciones.size(); ++k) {
-    const std::string_view plantilla = lecciones.valor(k, 0), grupo = lecciones.valor(k, 1),
-                           curso = lecciones.valor(k, 2), contenido = lecciones.valor(k, 3),
-                           docente = lecciones.valor(k, 4), aula = lecciones.valor(k, 5);
-    if (plantilla != PlantillaSel) {
-      avisos_.add(TipoAviso::LeccionOtraPlantilla,
-                  {{"plantilla", std::string(plantilla)}, {"grupo", std::string(grupo)},
-                   {"contenido", std::string(contenido)}},
-                  "La sesión es de otra plantilla que la elegida.");
-      continue;
-    }
-    auto R = asig.locate("CLAVE;CLAVECURSO;ASIG_ITACA", {grupo, curso, contenido});
-    if (!R) {
-      avisos_.add(TipoAviso::LeccionSinAsignacion,
-                  {{"grupo", std::string(grupo)},
-                   {"curso", std::string(curso)},
-                   {"contenido", std::string(contenido)},
-                   {"docente", std::string(docente)}},
-                  "No hay asignación de ese grupo, curso y contenido: la sesión no cuenta.");
-      continue;
-    }
-    std::string T, A;
-    if (auto p = profes.locate("DNI", docente)) {
-      T = profes.getText(*p, profAbrev);
-    } else {
-      avisos_.add(TipoAviso::DocenteNoEncontrado,
-                  {{"docente", std::string(docente)}, {"grupo", std::string(grupo)},
-                   {"contenido", std::string(contenido)}},
-                  "Ningún docente tiene ese documento: la sesión cuenta sin profesor.");
-    }
-    if (auto a = aulas.locate("ABREV_ITACA", aula)) {
-      A = aulas.getText(*a, aulaAbrev);
-    } else if (!aula.empty()) {
-      avisos_.add(TipoAviso::AulaNoEncontrada,
-                  {{"aula", std::string(aula)}, {"grupo", std::string(grupo)}, {"contenido", std::string(contenido)}},
-                  "Ninguna aula tiene ese código: la sesión cuenta sin aula.");
-    }
+  for (; lecciones.size() > 0; lecciones = siguientes()) {
+    for (std::size_t k = 0; k < lecciones.size(); ++k) {
+      const std::string_view plantilla = lecciones.valor(k, 0), grupo = lecciones.valor(k, 1),
+                             curso = lecciones.valor(k, 2), contenido = lecciones.valor(k, 3),
+                             docente = lecciones.valor(k, 4), aula = lecciones.valor(k, 5);
+      if (plantilla != PlantillaSel) {
+        avisos_.add(TipoAviso::LeccionOtraPlantilla,
+                    {{"plantilla", std::string(plantilla)}, {"grupo", std::string(grupo)},
+                     {"contenido", std::string(contenido)}},
+                    "La sesión es de otra plantilla que la elegida.");
+        continue;
+      }
+      auto R = asig.locate("CLAVE;CLAVECURSO;ASIG_ITACA", {grupo, curso, contenido});
+      if (!R) {
+        avisos_.add(TipoAviso::LeccionSinAsignacion,
+                    {{"grupo", std::string(grupo)},
+                     {"curso", std::string(curso)},
+                     {"contenido", std::string(contenido)},
+                     {"docente", std::string(docente)}},
+                    "No hay asignación de ese grupo, curso y contenido: la sesión no cuenta.");
+        continue;
+      }
+      std::string T, A;
+      if (auto p = profes.locate("DNI", docente)) {
+        T = profes.getText(*p, profAbrev);
+      } else {
+        avisos_.add(TipoAviso::DocenteNoEncontrado,
+                    {{"docente", std::string(docente)}, {"grupo", std::string(grupo)},
+                     {"contenido", std::string(contenido)}},
+                    "Ningún docente tiene ese documento: la sesión cuenta sin profesor.");
+      }
+      if (auto a = aulas.locate("ABREV_ITACA", aula)) {
+        A = aulas.getText(*a, aulaAbrev);
+      } else if (!aula.empty()) {
+        avisos_.add(TipoAviso::AulaNoEncontrada,
+                    {{"aula", std::string(aula)}, {"grupo", std::string(grupo)}, {"contenido", std::string(contenido)}},
+                    "Ninguna aula tiene ese código: la sesión cuenta sin aula.");
+      }
 
-    if (contadas(*R) == 0) {  // the assignment's first lesson
-      contar(*R);
-      completar(asig, c, *R, T, A);
-    } else if (asig.getText(*R, c.cprof) == T) {
-      contar(*R);
-      completar(asig, c, *R, T, A);
-    } else if (auto R2 = asig.locate("CLAVE;CLAVECURSO;ASIG_ITACA;CPROF", {grupo, curso, contenido, T})) {
-      contar(*R2);
-      completar(asig, c, *R2, T, A);
-    } else if (auto G = grupos.locate("ABREV", asig.getText(*R, c.cgrup))) {
-      // A further teacher of the same group and content: a row of its own.
-      dbf::RecNo n = asig.append();
-      asig.setText(n, c.casig, asig.getText(*R, c.casig));
-      asig.setText(n, c.cprof, T);
-      asig.setText(n, c.cgrup, asig.getText(*R, c.cgrup));
-      asig.setText(n, c.caula, A);
-      for (int i = 0; i < 4; ++i) asig.setText(n, c.copiados[i], grupos.getText(*G, cg.copiados[i]));
-      asig.setText(n, c.sesiones, "1111");
-      asig.setText(n, c.clave, grupo);
-      asig.setText(n, c.clavecurso, curso);
-      asig.setText(n, c.ctarea, "*479");
-      asig.setText(n, c.asigItaca, contenido);
-      contar(n);
-    } else {
-      avisos_.add(TipoAviso::LeccionSinGrupo,
-                  {{"grupo", std::string(grupo)}, {"contenido", std::string(contenido)},
-                   {"docente", std::string(docente)}},
-                  "El grupo de la asignación no está en GRUPOST: la sesión del otro profesor no cuenta.");
+      if (contadas(*R) == 0) {  // the assignment's first lesson
+        contar(*R);
+        completar(asig, c, *R, T, A);
+      } else if (asig.getText(*R, c.cprof) == T) {
+        contar(*R);
+        completar(asig, c, *R, T, A);
+      } else if (auto R2 = asig.locate("CLAVE;CLAVECURSO;ASIG_ITACA;CPROF", {grupo, curso, contenido, T})) {
+        contar(*R2);
+        completar(asig, c, *R2, T, A);
+      } else if (auto G = grupos.locate("ABREV", asig.getText(*R, c.cgrup))) {
+        // A further teacher of the same group and content: a row of its own.
+        dbf::RecNo n = asig.append();
+        asig.setText(n, c.casig, asig.getText(*R, c.casig));
+        asig.setText(n, c.cprof, T);
+        asig.setText(n, c.cgrup, asig.getText(*R, c.cgrup));
+        asig.setText(n, c.caula, A);
+        for (int i = 0; i < 4; ++i) asig.setText(n, c.copiados[i], grupos.getText(*G, cg.copiados[i]));
+        asig.setText(n, c.sesiones, "1111");
+        asig.setText(n, c.clave, grupo);
+        asig.setText(n, c.clavecurso, curso);
+        asig.setText(n, c.ctarea, "*479");
+        asig.setText(n, c.asigItaca, contenido);
+        contar(n);
+      } else {
+        avisos_.add(TipoAviso::LeccionSinGrupo,
+                    {{"grupo", std::string(grupo)}, {"contenido", std::string(contenido)},
+                     {"docente", std::string(docente)}},
+                    "El grupo de la asignación no está en GRUPOST: la sesión del otro profesor no cuenta.");
+      }
     }
   }
 
