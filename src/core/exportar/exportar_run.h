@@ -16,9 +16,9 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "plantillas/plantillas.h"
@@ -38,6 +38,7 @@ class ListaLecciones {
   std::size_t size() const { return fin_.size() / kCampos; }
   std::string_view valor(std::size_t leccion, int campo) const;
   void add(const std::string* valores);  // one lesson: kCampos values
+  void reserve(std::size_t lecciones);
 
  private:
   std::string texto_;                // every value, one after another
@@ -140,9 +141,9 @@ class ExportarRun {
   std::map<std::string, dbf::Table> tablas_;
   Avisos avisos_;
   // Run-wide lists of the subject and task steps (exact comparison).
-  std::set<std::string> CodigosUsados;
-  std::set<std::string> NombresUsados;
-  std::set<std::string> ContenidosUsados;
+  std::unordered_set<std::string> CodigosUsados;
+  std::unordered_set<std::string> NombresUsados;
+  std::unordered_set<std::string> ContenidosUsados;
 };
 
 // The lesson pattern for c weekly hours: one digit per lesson, from 1 to 9,

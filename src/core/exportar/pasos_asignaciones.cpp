@@ -159,18 +159,27 @@ void LeerLecciones(const xml::Document& documento, const std::function<void(List
   namespace H = itaca::horario_grupo;
   static const xml::AttrNames nombres{H::plantilla, H::grupo, H::curso, H::contenido, H::docente, H::aula};
   ListaLecciones lista;
+  lista.reserve(kBloque);
   std::string valores[ListaLecciones::kCampos];
   documento.forEach(itaca::kHorariosGrupo, [&](const xml::Element& e) {
     if (parar && parar->load(std::memory_order_relaxed)) return;
     e.attrs(nombres, valores);
     for (auto& v : valores) recortar(v);
     lista.add(valores);
-    if (lista.size() == kBloque) bloque(std::exchange(lista, ListaLecciones{}));
+    if (lista.size() == kBloque) {
+      bloque(std::exchange(lista, ListaLecciones{}));
+      lista.reserve(kBloque);
+    }
   });
   bloque(std::move(lista));
 }
 
 }  // namespace
+
+void ListaLecciones::reserve(std::size_t lecciones) {
+  texto_.reserve(lecciones * kCampos * 8);  // values are short codes
+  fin_.reserve(lecciones * kCampos);
+}
 
 void ListaLecciones::add(const std::string* valores) {
   for (int i = 0; i < kCampos; ++i) {
