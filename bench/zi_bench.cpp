@@ -11,8 +11,10 @@
 // SOLUC.DBF. Every run of every operation is a fresh process of its own (this
 // program again, with --child), as a run of the command line is: it pays for
 // the memory it first touches, and its peak memory (ru_maxrss) is its own.
-// Runs repeat until both --reps and --min-seconds are reached; the table gives
-// the median and the fastest. Results go to standard output as a table, and as
+// The three operations take turns, round after round, until both --reps rounds
+// and --min-seconds of runs are reached; the table gives the median and the
+// fastest of each, and a line the median ratio of exportar to parse taken
+// round by round. Results go to standard output as a table, and as
 // tab-separated lines to --tsv FILE when given.
 #include <sys/resource.h>
 #include <time.h>
@@ -143,25 +145,22 @@ Corrida una(const std::string& self, const std::string& op, const fs::path& dir)
   return c;
 }
 
-Resultado lanzar(const std::string& self, const std::string& op, const fs::path& dir, int reps, double minSeconds) {
-  std::vector<double> t, cpu;
+// The medians and the fastest of one operation's runs.
+struct Medidas {
+  std::vector<double> wall, cpu;
   Resultado res;
-  double total = 0;
-  while ((static_cast<int>(t.size()) < reps || total < minSeconds) && t.size() < 500) {
-    const Corrida c = una(self, op, dir);
-    t.push_back(c.wall);
-    cpu.push_back(c.cpu);
-    total += c.wall;
-    res.rssKb = std::max(res.rssKb, c.rssKb);
-    res.rssBeforeKb = std::max(res.rssBeforeKb, c.rssBeforeKb);
-  }
+};
+
+Resultado resumir(const Medidas& m) {
+  std::vector<double> t = m.wall, cpu = m.cpu;
   std::sort(t.begin(), t.end());
   std::sort(cpu.begin(), cpu.end());
-  res.cpuMedian = cpu[cpu.size() / 2];
-  res.median = t[t.size() / 2];
-  res.min = t.front();
-  res.runs = static_cast<int>(t.size());
-  return res;
+  Resultado r = m.res;
+  r.cpuMedian = cpu[cpu.size() / 2];
+  r.median = t[t.size() / 2];
+  r.min = t.front();
+  r.runs = static_cast<int>(t.size());
+  return r;
 }
 
 }  // namespace
@@ -202,16 +201,38 @@ int main(int argc, char** argv) {
   try {
     for (const auto& c : casos) {
       const auto bytes = fs::file_size(c / "centro.xml");
-      for (const char* op : {"parse", "exportar", "importar"}) {
-        const Resultado r = lanzar(self, op, c, reps, minSeconds);
+      // The three operations run in turn, round after round, so that whatever
+      // the machine does meanwhile weighs on all three alike; the ratio of
+      // exportar to parse is taken within each round, the two runs side by side.
+      const char* ops[] = {"parse", "exportar", "importar"};
+      Medidas m[3];
+      std::vector<double> ratios;
+      double total = 0;
+      while ((static_cast<int>(ratios.size()) < reps || total < minSeconds) && ratios.size() < 500) {
+        for (int i = 0; i < 3; ++i) {
+          const Corrida k = una(self, ops[i], c);
+          m[i].wall.push_back(k.wall);
+          m[i].cpu.push_back(k.cpu);
+          m[i].res.rssKb = std::max(m[i].res.rssKb, k.rssKb);
+          m[i].res.rssBeforeKb = std::max(m[i].res.rssBeforeKb, k.rssBeforeKb);
+          total += k.wall;
+        }
+        ratios.push_back(m[1].wall.back() / m[0].wall.back());
+      }
+      for (int i = 0; i < 3; ++i) {
+        const Resultado r = resumir(m[i]);
+        const char* op = ops[i];
         std::printf("%-10s %10ju  %-9s %10.1f %8.1f %8.1f %5d %9.1f %7.2f %9.1f\n", c.filename().c_str(),
                     static_cast<uintmax_t>(bytes), op, r.median * 1e3, r.min * 1e3, r.cpuMedian * 1e3, r.runs,
                     r.rssKb / 1024.0, r.rssKb * 1024.0 / static_cast<double>(bytes),
                     (r.rssKb - r.rssBeforeKb) / 1024.0);
-        std::fflush(stdout);
         if (t) t << c.filename().string() << '\t' << bytes << '\t' << op << '\t' << r.median << '\t' << r.min << '\t'
                  << r.cpuMedian << '\t' << r.runs << '\t' << r.rssKb << '\t' << r.rssBeforeKb << '\n';
       }
+      std::sort(ratios.begin(), ratios.end());
+      std::printf("%-10s exportar / parse, run beside run: median %.2f (from %.2f to %.2f)\n", c.filename().c_str(),
+                  ratios[ratios.size() / 2], ratios.front(), ratios.back());
+      std::fflush(stdout);
     }
   } catch (const std::exception& e) {
     std::cerr << "zi_bench: " << e.what() << "\n";
