@@ -609,6 +609,26 @@ TEST(DbfLocate, AgreesWithAFullScanThroughRandomEdits) {
   }
 }
 
+// Hundreds of rows under one key (a teacher's assignments, a blank field):
+// taking them out and putting them back in any order keeps the first.
+TEST(DbfLocate, ManyRowsUnderOneKey) {
+  Table t("R", {{"A", FieldType::Text, 2}, {"B", FieldType::Text, 2}});
+  for (int i = 0; i < 300; ++i) t.setText(t.append(), "A", "x");
+  ASSERT_EQ(t.locate("A", "x"), RecNo{1});
+  std::mt19937 rng(7);
+  std::vector<RecNo> orden(300);
+  for (RecNo i = 0; i < 300; ++i) orden[i] = i + 1;
+  std::shuffle(orden.begin(), orden.end(), rng);
+  for (std::size_t k = 0; k < orden.size(); ++k) {
+    t.setText(orden[k], "A", "y");  // out of "x", into "y"
+    ASSERT_EQ(t.locate("A", "x"), scan(t, "A", {"x"})) << k;
+    ASSERT_EQ(t.locate("A", "y"), scan(t, "A", {"y"})) << k;
+  }
+  for (std::size_t k = 0; k < orden.size(); k += 2) t.setText(orden[k], "A", "x");
+  EXPECT_EQ(t.locate("A", "x"), scan(t, "A", {"x"}));
+  EXPECT_EQ(t.locate("A", "y"), scan(t, "A", {"y"}));
+}
+
 TEST(DbfRows, RecordNumbersStayUntilPack) {
   Table t = sample();
   t.remove(2);

@@ -968,7 +968,16 @@ class KeyHash {
       mix(k);
     }
     std::uint64_t tail = static_cast<std::uint64_t>(part.size() & 0xFF) << 56;
-    for (std::size_t i = 0; i < n; ++i) tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    if (n >= 4) {
+      // Two words of four that overlap when n < 8: each byte lands in its own
+      // place either way.
+      std::uint32_t a, b;
+      std::memcpy(&a, p, 4);
+      std::memcpy(&b, p + n - 4, 4);
+      tail |= a | (static_cast<std::uint64_t>(b) << (8 * (n - 4)));
+    } else {
+      for (std::size_t i = 0; i < n; ++i) tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    }
     mix(tail);
   }
   std::uint64_t value() const {
@@ -1015,7 +1024,47 @@ std::size_t Table::HashRows::slotOf(std::uint64_t h) const {
   return i;
 }
 
-RecNo Table::HashRows::find(std::uint64_t h, const std::set<RecNo>** more) const {
+void Table::MoreRows::insert(RecNo r) {
+  if (many_) {
+    many_->insert(r);
+    return;
+  }
+  // Rows mostly come in ascending order (an index is built, rows are
+  // appended): at the end, without a search.
+  if (few_.empty() || r > few_.back()) {
+    few_.push_back(r);
+  } else {
+    auto it = std::lower_bound(few_.begin(), few_.end(), r);
+    if (*it != r) few_.insert(it, r);
+  }
+  if (few_.size() > kFew) {
+    many_ = std::make_unique<std::set<RecNo>>(few_.begin(), few_.end());
+    few_.clear();
+    few_.shrink_to_fit();
+  }
+}
+
+void Table::MoreRows::erase(RecNo r) {
+  if (many_) {
+    many_->erase(r);
+    return;
+  }
+  auto it = std::lower_bound(few_.begin(), few_.end(), r);
+  if (it != few_.end() && *it == r) few_.erase(it);
+}
+
+RecNo Table::MoreRows::takeFirst() {
+  if (many_) {
+    const RecNo r = *many_->begin();
+    many_->erase(many_->begin());
+    return r;
+  }
+  const RecNo r = few_.front();
+  few_.erase(few_.begin());
+  return r;
+}
+
+RecNo Table::HashRows::find(std::uint64_t h, const MoreRows** more) const {
   *more = nullptr;
   if (slots_.empty()) return 0;
   const Slot& s = slots_[slotOf(h)];
@@ -1043,8 +1092,7 @@ void Table::HashRows::insert(std::uint64_t h, RecNo r) {
     }
   }
   if (r < s.first) std::swap(r, s.first);
-  std::set<RecNo>& rest = more_[s.more - 1];
-  rest.insert(rest.end(), r);
+  more_[s.more - 1].insert(r);
 }
 
 void Table::HashRows::erase(std::uint64_t h, RecNo r) {
@@ -1052,14 +1100,13 @@ void Table::HashRows::erase(std::uint64_t h, RecNo r) {
   std::size_t i = slotOf(h);
   Slot& s = slots_[i];
   if (s.first == 0) return;
-  std::set<RecNo>* rest = s.more != 0 ? &more_[s.more - 1] : nullptr;
+  MoreRows* rest = s.more != 0 ? &more_[s.more - 1] : nullptr;
   if (r != s.first) {
     if (rest) rest->erase(r);
     return;
   }
   if (rest && !rest->empty()) {
-    s.first = *rest->begin();
-    rest->erase(rest->begin());
+    s.first = rest->takeFirst();
     return;
   }
   // The slot is free again: the slots after it that would no longer be
@@ -1149,13 +1196,14 @@ std::optional<RecNo> Table::locate(std::string_view key, const std::string_view*
                                 std::to_string(ix.fields.size()) + " values, got " + std::to_string(count));
   KeyHash h;
   for (std::size_t i = 0; i < count; ++i) h.add(values[i]);
-  const std::set<RecNo>* more = nullptr;
+  const MoreRows* more = nullptr;
   const RecNo first = ix.rows.find(h.value(), &more);
   if (first == 0) return std::nullopt;
   if (keyIs(ix, first, values)) return first;
-  if (more)
-    for (RecNo r : *more)
-      if (keyIs(ix, r, values)) return r;
+  if (more) {
+    const RecNo r = more->findIf([&](RecNo x) { return keyIs(ix, x, values); });
+    if (r != 0) return r;
+  }
   return std::nullopt;
 }
 

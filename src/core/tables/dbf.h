@@ -182,12 +182,40 @@ class Table {
   // 0 is free. The live rows whose keys share one hash are kept in ascending
   // order: nearly every key has a single row, held in its slot; a set is made
   // only for a second one.
+  // The rows after the first under one hash, ascending: a sorted list while
+  // they are few, a set once they are many, so that neither building an index
+  // over thousands of equal keys nor editing among them costs much.
+  class MoreRows {
+   public:
+    bool empty() const { return many_ ? many_->empty() : few_.empty(); }
+    void insert(RecNo r);
+    void erase(RecNo r);
+    RecNo takeFirst();  // removes and returns the lowest; not on an empty one
+    // Visits the rows in ascending order until `f` returns true; returns that row, or 0.
+    template <class F>
+    RecNo findIf(F f) const {
+      if (many_) {
+        for (RecNo r : *many_)
+          if (f(r)) return r;
+      } else {
+        for (RecNo r : few_)
+          if (f(r)) return r;
+      }
+      return 0;
+    }
+
+   private:
+    static constexpr std::size_t kFew = 64;
+    std::vector<RecNo> few_;
+    std::unique_ptr<std::set<RecNo>> many_;
+  };
+
   class HashRows {
    public:
     void reserve(std::size_t n);
     // The first row under hash h (0 when none); `more` gets the rows after
     // it, or nullptr.
-    RecNo find(std::uint64_t h, const std::set<RecNo>** more) const;
+    RecNo find(std::uint64_t h, const MoreRows** more) const;
     void insert(std::uint64_t h, RecNo r);
     void erase(std::uint64_t h, RecNo r);  // the slot goes with its last row
 
@@ -201,7 +229,7 @@ class Table {
     void rehash(std::size_t capacity);
     std::vector<Slot> slots_;
     std::size_t used_ = 0;
-    std::vector<std::set<RecNo>> more_;
+    std::vector<MoreRows> more_;
     std::vector<std::uint32_t> freeMore_;  // places in more_ free for reuse
   };
   // An index holds rows by the hash of their key (the getText of its fields);
