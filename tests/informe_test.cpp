@@ -23,6 +23,26 @@ namespace fs = std::filesystem;
 using test::Centro;
 using Attrs = std::vector<std::pair<std::string, std::string>>;
 
+// Thousands of notices of one kind share their reason; each still reads its
+// own, also when the reasons of a kind alternate, and values become UTF-8.
+TEST(Avisos, EachNoticeKeepsItsValuesAndItsReason) {
+  Avisos avisos;
+  const std::string valor = "F\xEDsica";  // Windows-1252, as the run holds it
+  avisos.add(TipoAviso::OcupacionSinCodigoLibre, {{"ocupaci\xC3\xB3n", valor}}, "uno");
+  avisos.add(TipoAviso::OcupacionSinCodigoLibre, {{"ocupaci\xC3\xB3n", "A"}}, "dos");
+  avisos.add(TipoAviso::OcupacionSinCodigoLibre, Attrs{{"ocupaci\xC3\xB3n", "B"}}, "uno");
+  avisos.add(TipoAviso::GrupoQuitado, {}, "uno");
+  const auto& l = avisos.lista();
+  ASSERT_EQ(l.size(), 4u);
+  EXPECT_EQ(l[0].datos, (Attrs{{"ocupaci\xC3\xB3n", "F\xC3\xADsica"}}));
+  EXPECT_EQ(l[2].datos, (Attrs{{"ocupaci\xC3\xB3n", "B"}}));
+  const char* motivos[] = {"uno", "dos", "uno", "uno"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(l[i].motivo(), motivos[i]) << i;
+  avisos.clear();
+  avisos.add(TipoAviso::GrupoQuitado, {}, "tres");
+  EXPECT_EQ(avisos.lista().at(0).motivo(), "tres");
+}
+
 class Guion : public Preguntas {
  public:
   Respuesta todas = Respuesta::No, quitar = Respuesta::Si;

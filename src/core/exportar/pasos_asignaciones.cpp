@@ -281,18 +281,14 @@ void ExportarRun::ImportarHorariosGrupo() {
                              docente = lecciones.valor(k, 4), aula = lecciones.valor(k, 5);
       if (plantilla != PlantillaSel) {
         avisos_.add(TipoAviso::LeccionOtraPlantilla,
-                    {{"plantilla", std::string(plantilla)}, {"grupo", std::string(grupo)},
-                     {"contenido", std::string(contenido)}},
+                    {{"plantilla", plantilla}, {"grupo", grupo}, {"contenido", contenido}},
                     "La sesión es de otra plantilla que la elegida.");
         continue;
       }
       auto R = asig.locate("CLAVE;CLAVECURSO;ASIG_ITACA", {grupo, curso, contenido});
       if (!R) {
         avisos_.add(TipoAviso::LeccionSinAsignacion,
-                    {{"grupo", std::string(grupo)},
-                     {"curso", std::string(curso)},
-                     {"contenido", std::string(contenido)},
-                     {"docente", std::string(docente)}},
+                    {{"grupo", grupo}, {"curso", curso}, {"contenido", contenido}, {"docente", docente}},
                     "No hay asignación de ese grupo, curso y contenido: la sesión no cuenta.");
         continue;
       }
@@ -301,15 +297,14 @@ void ExportarRun::ImportarHorariosGrupo() {
         T = profes.getText(*p, profAbrev);
       } else {
         avisos_.add(TipoAviso::DocenteNoEncontrado,
-                    {{"docente", std::string(docente)}, {"grupo", std::string(grupo)},
-                     {"contenido", std::string(contenido)}},
+                    {{"docente", docente}, {"grupo", grupo}, {"contenido", contenido}},
                     "Ningún docente tiene ese documento: la sesión cuenta sin profesor.");
       }
       if (auto a = aulas.locate("ABREV_ITACA", aula)) {
         A = aulas.getText(*a, aulaAbrev);
       } else if (!aula.empty()) {
         avisos_.add(TipoAviso::AulaNoEncontrada,
-                    {{"aula", std::string(aula)}, {"grupo", std::string(grupo)}, {"contenido", std::string(contenido)}},
+                    {{"aula", aula}, {"grupo", grupo}, {"contenido", contenido}},
                     "Ninguna aula tiene ese código: la sesión cuenta sin aula.");
       }
 
@@ -338,8 +333,7 @@ void ExportarRun::ImportarHorariosGrupo() {
         contar(n);
       } else {
         avisos_.add(TipoAviso::LeccionSinGrupo,
-                    {{"grupo", std::string(grupo)}, {"contenido", std::string(contenido)},
-                     {"docente", std::string(docente)}},
+                    {{"grupo", grupo}, {"contenido", contenido}, {"docente", docente}},
                     "El grupo de la asignación no está en GRUPOST: la sesión del otro profesor no cuenta.");
       }
     }

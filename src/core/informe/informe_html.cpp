@@ -185,11 +185,11 @@ void SeccionAvisos(std::string& h, const Informe& inf) {
     for (const auto& a : t.avisos) {
       for (const auto& d : a.datos)
         if (vistas.insert(d.first).second) columnas.push_back(d.first);
-      mismoMotivo = mismoMotivo && a.motivo == t.avisos.front().motivo;
+      mismoMotivo = mismoMotivo && a.motivo() == t.avisos.front().motivo();
     }
     h += std::string("<details class=\"tipo\"") + (t.avisos.size() <= kAbiertosHasta ? " open=\"open\"" : "") + "><summary>" +
          Esc(t.titulo) + Num(t.avisos.size()) + "</summary>\n<div class=\"cuerpo\">\n";
-    if (mismoMotivo) h += "<p class=\"motivo\"><b>Motivo:</b> " + Esc(t.avisos.front().motivo) + "</p>\n";
+    if (mismoMotivo) h += "<p class=\"motivo\"><b>Motivo:</b> " + Esc(t.avisos.front().motivo()) + "</p>\n";
     h += "<table class=\"lista\"><thead><tr>";
     for (const auto& c : columnas) h += "<th>" + Esc(c) + "</th>";
     if (!mismoMotivo) h += "<th>Motivo</th>";
@@ -203,7 +203,7 @@ void SeccionAvisos(std::string& h, const Informe& inf) {
         // A label the notice lacks stays empty; a value it gives blank says so.
         h += !v ? "<td></td>" : v->empty() ? "<td><span class=\"apagado\">(en blanco)</span></td>" : "<td>" + Esc(*v) + "</td>";
       }
-      if (!mismoMotivo) h += "<td>" + Esc(a.motivo) + "</td>";
+      if (!mismoMotivo) h += "<td>" + Esc(a.motivo()) + "</td>";
       h += "</tr>\n";
     }
     h += "</tbody></table>\n</div>\n</details>\n";

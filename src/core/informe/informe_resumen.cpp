@@ -83,7 +83,7 @@ std::string ResumenInforme(const Informe& inf) {
   for (const auto& t : inf.avisos) {
     o << "  " << t.titulo << ": " << t.avisos.size() << "\n";
     for (std::size_t i = 0; i < t.avisos.size() && i < kPrimeros; ++i)
-      o << "    - " << DatosEnLinea(t.avisos[i]) << ". " << t.avisos[i].motivo << "\n";
+      o << "    - " << DatosEnLinea(t.avisos[i]) << ". " << t.avisos[i].motivo() << "\n";
     if (t.avisos.size() > kPrimeros) o << "    ... y " << t.avisos.size() - kPrimeros << " m\xC3\xA1s\n";
   }
   return o.str();

@@ -5,14 +5,31 @@
 
 namespace zi {
 
-void Avisos::add(TipoAviso tipo, std::vector<std::pair<std::string, std::string>> datos, std::string motivo) {
-  for (auto& d : datos) d.second = text::cp1252ToUtf8(d.second);
-  lista_.push_back({tipo, std::move(datos), std::move(motivo)});
+template <class Datos>
+void Avisos::anadir(TipoAviso tipo, const Datos& datos, std::string_view motivo) {
+  Aviso a{tipo, {}, {}};
+  a.datos.reserve(datos.size());
+  for (const auto& [etiqueta, valor] : datos) a.datos.emplace_back(std::string(etiqueta), text::cp1252ToUtf8(valor));
+  std::shared_ptr<const std::string>& ultimo = ultimo_[tipo];
+  if (!ultimo || *ultimo != motivo) ultimo = std::make_shared<const std::string>(motivo);
+  a.texto = ultimo;
+  lista_.push_back(std::move(a));
+}
+
+void Avisos::add(TipoAviso tipo, std::initializer_list<std::pair<std::string_view, std::string_view>> datos,
+                 std::string_view motivo) {
+  anadir(tipo, datos, motivo);
+}
+
+void Avisos::add(TipoAviso tipo, const std::vector<std::pair<std::string, std::string>>& datos,
+                 std::string_view motivo) {
+  anadir(tipo, datos, motivo);
 }
 
 void AvisarCodificacion(Avisos& avisos, bool leidoComo1252, const std::filesystem::path& archivo) {
   if (leidoComo1252)
-    avisos.add(TipoAviso::CodificacionSupuesta, {{"archivo", text::utf8ToCp1252(io::nombreArchivo(archivo.filename()))}},
+    avisos.add(TipoAviso::CodificacionSupuesta,
+               {{"archivo", text::utf8ToCp1252(io::nombreArchivo(archivo.filename()))}},
                "El archivo no declara codificación y no es UTF-8 válido: se ha leído como Windows-1252.");
 }
 

@@ -4,7 +4,11 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
+#include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -47,24 +51,35 @@ struct Aviso {
   TipoAviso tipo;
   // The element's codes and names, as label and value.
   std::vector<std::pair<std::string, std::string>> datos;
-  std::string motivo;  // the reason, in plain Spanish
+  // The reason, in plain Spanish; one text shared by the notices that give it
+  // (a run may pass over thousands of elements for one reason).
+  std::shared_ptr<const std::string> texto;
+  const std::string& motivo() const { return *texto; }
 };
 
 class Avisos {
  public:
   // Labels and reason in UTF-8; the values as the run holds them, in
   // Windows-1252 (converted here).
-  void add(TipoAviso tipo, std::vector<std::pair<std::string, std::string>> datos, std::string motivo);
+  void add(TipoAviso tipo, std::initializer_list<std::pair<std::string_view, std::string_view>> datos,
+           std::string_view motivo);
+  void add(TipoAviso tipo, const std::vector<std::pair<std::string, std::string>>& datos, std::string_view motivo);
   const std::vector<Aviso>& lista() const { return lista_; }
   size_t cuantos(TipoAviso t) const {
     size_t n = 0;
     for (const auto& a : lista_) n += a.tipo == t;
     return n;
   }
-  void clear() { lista_.clear(); }
+  void clear() {
+    lista_.clear();
+    ultimo_.clear();
+  }
 
  private:
+  template <class Datos>
+  void anadir(TipoAviso tipo, const Datos& datos, std::string_view motivo);
   std::vector<Aviso> lista_;
+  std::map<TipoAviso, std::shared_ptr<const std::string>> ultimo_;  // the last reason of each kind
 };
 
 // The notice that `archivo` was read as Windows-1252, when it was.

@@ -976,7 +976,8 @@ class KeyHash {
       std::memcpy(&b, p + n - 4, 4);
       tail |= a | (static_cast<std::uint64_t>(b) << (8 * (n - 4)));
     } else {
-      for (std::size_t i = 0; i < n; ++i) tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+      for (std::size_t i = 0; i < n; ++i)
+        tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
     }
     mix(tail);
   }
