@@ -202,14 +202,16 @@ int main(int argc, char** argv) {
     for (const auto& c : casos) {
       const auto bytes = fs::file_size(c / "centro.xml");
       // The three operations run in turn, round after round, so that whatever
-      // the machine does meanwhile weighs on all three alike; the ratio of
-      // exportar to parse is taken within each round, the two runs side by side.
+      // the machine does meanwhile weighs on all three alike, and each round
+      // starts with the next one, so that none always follows the same other;
+      // the ratio of exportar to parse is taken within each round.
       const char* ops[] = {"parse", "exportar", "importar"};
       Medidas m[3];
       std::vector<double> ratios;
       double total = 0;
       while ((static_cast<int>(ratios.size()) < reps || total < minSeconds) && ratios.size() < 500) {
-        for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+          const int i = static_cast<int>((j + ratios.size()) % 3);
           const Corrida k = una(self, ops[i], c);
           m[i].wall.push_back(k.wall);
           m[i].cpu.push_back(k.cpu);
