@@ -390,6 +390,8 @@ TEST(DbfValues, WhatIsStoredAndWhatReadsBack) {
     c.set(t, r);
     EXPECT_EQ(storedBytes(t, r, 0), c.stored);
     EXPECT_EQ(t.getText(r, 0), c.text);
+    if (c.def.type == FieldType::Text) EXPECT_EQ(t.textView(r, 0), c.text);
+    else EXPECT_THROW(t.textView(r, 0), DbfError);
     EXPECT_EQ(storedBytes(t, 1, 0), std::string(c.def.width, ' ')) << "the other row was touched";
   }
 }

@@ -19,7 +19,7 @@ namespace zi {
 namespace {
 
 std::string val(const xml::Element& e, std::string_view atributo) { return QuitarBlancos(e.attr(atributo)); }
-bool enBlanco(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
+bool enBlanco(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
 // QuitarBlancos in place.
 void recortar(std::string& s) {
   s.erase(s.find_last_not_of(' ') + 1);
@@ -47,10 +47,10 @@ struct CamposGrupo {
 };
 
 // Fills a blank teacher or room of an assignment.
-void completar(dbf::Table& asig, const CamposAsig& c, dbf::RecNo r, const std::string& profesor,
-               const std::string& aula) {
-  if (enBlanco(asig.getText(r, c.cprof))) asig.setText(r, c.cprof, profesor);
-  if (enBlanco(asig.getText(r, c.caula))) asig.setText(r, c.caula, aula);
+void completar(dbf::Table& asig, const CamposAsig& c, dbf::RecNo r, std::string_view profesor,
+               std::string_view aula) {
+  if (enBlanco(asig.textView(r, c.cprof))) asig.setText(r, c.cprof, profesor);
+  if (enBlanco(asig.textView(r, c.caula))) asig.setText(r, c.caula, aula);
 }
 
 }  // namespace
@@ -200,16 +200,17 @@ void ExportarRun::ImportarHorariosGrupo() {
                     "No hay asignación de ese grupo, curso y contenido: la sesión no cuenta.");
         continue;
       }
-      std::string T, A;
+      // Views of PROFT and AULAT, which this step does not change.
+      std::string_view T, A;
       if (auto p = profes.locate("DNI", docente)) {
-        T = profes.getText(*p, profAbrev);
+        T = profes.textView(*p, profAbrev);
       } else {
         avisos_.add(TipoAviso::DocenteNoEncontrado,
                     {{"docente", docente}, {"grupo", grupo}, {"contenido", contenido}},
                     "Ningún docente tiene ese documento: la sesión cuenta sin profesor.");
       }
       if (auto a = aulas.locate("ABREV_ITACA", aula)) {
-        A = aulas.getText(*a, aulaAbrev);
+        A = aulas.textView(*a, aulaAbrev);
       } else if (!aula.empty()) {
         avisos_.add(TipoAviso::AulaNoEncontrada,
                     {{"aula", aula}, {"grupo", grupo}, {"contenido", contenido}},
@@ -219,7 +220,7 @@ void ExportarRun::ImportarHorariosGrupo() {
       if (contadas(*R) == 0) {  // the assignment's first lesson
         contar(*R);
         completar(asig, c, *R, T, A);
-      } else if (asig.getText(*R, c.cprof) == T) {
+      } else if (asig.textView(*R, c.cprof) == T) {
         contar(*R);
         completar(asig, c, *R, T, A);
       } else if (auto R2 = asig.locate("CLAVE;CLAVECURSO;ASIG_ITACA;CPROF", {grupo, curso, contenido, T})) {

@@ -868,6 +868,13 @@ std::string fieldLabel(const std::string& table, const Field& f) {
 
 }  // namespace
 
+std::string_view Table::textView(RecNo r, int field) const {
+  std::string_view v = raw(r, field);
+  if (kinds_[static_cast<std::size_t>(field)] != Kind::Text)
+    throw DbfError(fieldLabel(name_, fields_[static_cast<std::size_t>(field)]) + ": no es un campo de texto");
+  return storedText(v);
+}
+
 void Table::setText(RecNo r, int field, std::string_view value) {
   checkRow(r);
   const Field& f = fields_.at(static_cast<std::size_t>(field));

@@ -136,6 +136,9 @@ class Table {
   // logical field "T" or "F" (empty when blank); a binary field its value.
   std::string getText(RecNo r, int field) const;
   std::string getText(RecNo r, std::string_view field) const { return getText(r, requireField(field)); }
+  // getText of a character field without a copy: a view of the record, valid
+  // until the table next changes. Any other type of field is a DbfError.
+  std::string_view textView(RecNo r, int field) const;
   double getFloat(RecNo r, int field) const;  // blank or unreadable: 0
   double getFloat(RecNo r, std::string_view field) const { return getFloat(r, requireField(field)); }
   long long getInteger(RecNo r, int field) const;  // whole part; blank: 0
