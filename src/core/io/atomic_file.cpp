@@ -139,8 +139,9 @@ void StagedFile::commit() {
 std::vector<StagedFile> stageAll(const std::vector<std::pair<fs::path, std::string_view>>& files) {
   std::vector<std::pair<fs::path, Producer>> producers;
   producers.reserve(files.size());
-  for (const auto& [target, bytes] : files)
-    producers.emplace_back(target, [bytes](const std::function<void(std::string_view)>& put) { put(bytes); });
+  for (const auto& f : files)
+    producers.emplace_back(f.first,
+                           [bytes = f.second](const std::function<void(std::string_view)>& put) { put(bytes); });
   return stageAll(producers);
 }
 
