@@ -364,6 +364,8 @@ TEST(DbfValues, WhatIsStoredAndWhatReadsBack) {
       {"empty text leaves it blank",
        c5, [](Table& t, RecNo r) { t.setText(r, 0, "xyz"); t.setText(r, 0, ""); }, "     ", ""},
       {"never set", c5, nothing, "     ", ""},
+      {"a view of nothing leaves it blank",
+       c5, [](Table& t, RecNo r) { t.setText(r, 0, "xyz"); t.setText(r, 0, std::string_view{}); }, "     ", ""},
       {"integer into a float field", n12, integer(4), "        4.00", "4"},
       {"float", n12, flt(2.5), "        2.50", "2.5"},
       {"negative", n12, flt(-1), "       -1.00", "-1"},

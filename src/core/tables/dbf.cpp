@@ -905,7 +905,7 @@ void Table::setText(RecNo r, int field, std::string_view value) {
   unindex(r, field);
   char* p = rawMut(r, field);
   const std::size_t n = std::min(value.size(), static_cast<std::size_t>(f.width));
-  std::memcpy(p, value.data(), n);
+  if (n > 0) std::memcpy(p, value.data(), n);  // an empty view may have no data at all
   std::memset(p + n, ' ', f.width - n);
   reindex(r, field);
 }
