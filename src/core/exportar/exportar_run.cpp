@@ -1,6 +1,9 @@
 // The frame of a run: loading, the order of the steps, writing the tables.
 #include "exportar/exportar_run.h"
 
+#include <functional>
+#include <memory>
+#include <string_view>
 #include <system_error>
 
 #include "io/atomic_file.h"

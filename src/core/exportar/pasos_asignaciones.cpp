@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "exportar/exportar_run.h"
-#include "run/errores.h"
 #include "tables/working_tables.h"
 #include "text/Clipper.h"
 #include "xml/itaca_paths.h"
