@@ -8,25 +8,14 @@
 #include <string_view>
 #include <vector>
 
+#include "support/tablas.h"
 #include "tables/dbf.h"
 
 using zi::dbf::FieldType;
 using zi::dbf::RecNo;
 using zi::dbf::Table;
 
-namespace {
-
-std::optional<RecNo> scan(const Table& t, const std::vector<int>& campos, const std::vector<std::string>& valores) {
-  for (RecNo r = 1; r <= t.recordCount(); ++r) {
-    if (t.isDeleted(r)) continue;
-    bool igual = true;
-    for (size_t i = 0; i < campos.size() && igual; ++i) igual = t.getText(r, campos[i]) == valores[i];
-    if (igual) return r;
-  }
-  return std::nullopt;
-}
-
-}  // namespace
+using zi::test::PrimeraFila;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Table t("T", {{"A", FieldType::Text, 3}, {"B", FieldType::Text, 1}, {"N", FieldType::Float, 6, 1}});
@@ -52,11 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const unsigned q = next();
     const std::string v1 = textos[q % 8], v2 = q & 8 ? "3" : textos[(q >> 4) % 4];
     if (q & 0x80) {
-      if (t.locate("A;N", {v1, v2}) != scan(t, {a, n}, {v1, v2})) __builtin_trap();
+      if (t.locate("A;N", {v1, v2}) != PrimeraFila(t, {a, n}, std::vector<std::string>{v1, v2})) __builtin_trap();
     } else if (q & 0x40) {
-      if (t.locate("B;A", {v2, v1}) != scan(t, {b, a}, {v2, v1})) __builtin_trap();
+      if (t.locate("B;A", {v2, v1}) != PrimeraFila(t, {b, a}, std::vector<std::string>{v2, v1})) __builtin_trap();
     } else {
-      if (t.locate("A", v1) != scan(t, {a}, {v1})) __builtin_trap();
+      if (t.locate("A", v1) != PrimeraFila(t, {a}, std::vector<std::string>{v1})) __builtin_trap();
     }
   }
   return 0;

@@ -5,6 +5,7 @@
 #include "exportar/exportar_run.h"
 #include "run/errores.h"
 #include "support/escuela.h"
+#include "support/tablas.h"
 
 namespace zi {
 namespace {
@@ -87,11 +88,7 @@ class Asignaciones : public ::testing::Test {
     return v;
   }
   std::vector<std::string> columna(const std::string& tabla, const std::string& campo) {
-    std::vector<std::string> v;
-    dbf::Table& t = run_->tabla(tabla);
-    for (dbf::RecNo r = 1; r <= t.recordCount(); ++r)
-      if (!t.isDeleted(r)) v.push_back(t.getText(r, campo));
-    return v;
+    return test::Columna(run_->tabla(tabla), campo);
   }
 
   test::DirTemporal dir_;

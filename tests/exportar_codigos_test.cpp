@@ -4,6 +4,7 @@
 
 #include "exportar/exportar_run.h"
 #include "support/escuela.h"
+#include "support/tablas.h"
 #include "tables/working_tables.h"
 
 namespace zi {
@@ -30,11 +31,7 @@ class Pasos : public ::testing::Test {
   }
   // The values of one field, row by row (live rows only).
   std::vector<std::string> columna(const std::string& tabla, const std::string& campo) {
-    std::vector<std::string> v;
-    dbf::Table& t = run_->tabla(tabla);
-    for (dbf::RecNo r = 1; r <= t.recordCount(); ++r)
-      if (!t.isDeleted(r)) v.push_back(t.getText(r, campo));
-    return v;
+    return test::Columna(run_->tabla(tabla), campo);
   }
   std::vector<std::string> avisos(TipoAviso tipo) {
     std::vector<std::string> v;

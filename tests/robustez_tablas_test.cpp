@@ -8,21 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "support/tablas.h"
 #include "tables/dbf.h"
 
 namespace zi::dbf {
 namespace {
-
-// The first live row whose fields all read as the values.
-std::optional<RecNo> Scan(const Table& t, const std::vector<int>& campos, const std::vector<std::string>& valores) {
-  for (RecNo r = 1; r <= t.recordCount(); ++r) {
-    if (t.isDeleted(r)) continue;
-    bool igual = true;
-    for (size_t i = 0; i < campos.size() && igual; ++i) igual = t.getText(r, campos[i]) == valores[i];
-    if (igual) return r;
-  }
-  return std::nullopt;
-}
 
 class IndiceGrande : public ::testing::Test {
  protected:
@@ -48,7 +38,7 @@ class IndiceGrande : public ::testing::Test {
     int hallados = 0;
     for (const auto& valores : claves) {
       std::vector<std::string_view> v(valores.begin(), valores.end());
-      const auto esperado = Scan(t_, campos, valores);
+      const auto esperado = test::PrimeraFila(t_, campos, valores);
       EXPECT_EQ(t_.locate(nombres, v), esperado) << nombres << " = " << valores[0];
       hallados += esperado.has_value();
     }

@@ -17,6 +17,7 @@
 #include <random>
 #include <sstream>
 
+#include "support/tablas.h"
 #include "tables/dbf.h"
 #include "tables/working_tables.h"
 #include "text/cp1252.h"
@@ -502,13 +503,7 @@ std::optional<RecNo> scan(const Table& t, const std::string& key, const std::vec
   std::vector<int> fields;
   std::stringstream ss(key);
   for (std::string name; std::getline(ss, name, ';');) fields.push_back(t.requireField(name));
-  for (RecNo r = 1; r <= t.recordCount(); ++r) {
-    if (t.isDeleted(r)) continue;
-    bool all = true;
-    for (std::size_t i = 0; i < fields.size(); ++i) all = all && t.getText(r, fields[i]) == values[i];
-    if (all) return r;
-  }
-  return std::nullopt;
+  return test::PrimeraFila(t, fields, values);
 }
 
 TEST(DbfLocate, FindsTheFirstLiveExactMatchAndFollowsEveryChange) {

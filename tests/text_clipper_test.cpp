@@ -21,6 +21,9 @@ TEST(Clipper, TrimsOnlyBlanks) {
     EXPECT_EQ(QuitarBlancos(c.in), c.both);
     EXPECT_EQ(QuitarBlancosIzq(c.in), c.left);
     EXPECT_EQ(QuitarBlancosDer(c.in), c.right);
+    std::string enSitio = c.in;
+    QuitarBlancosEn(enSitio);
+    EXPECT_EQ(enSitio, c.both);
   }
 }
 

@@ -189,6 +189,18 @@ void TMForm::FaltaArchivo(const char* mensaje) {
 
 void TMForm::Fallo(const std::exception& e) { MostrarError(this, Mensaje(e.what())); }
 
+bool TMForm::Cargar(const std::function<void()>& cargar, const char* siFalta) {
+  try {
+    cargar();
+    return true;
+  } catch (const ArchivoNoExiste&) {
+    FaltaArchivo(siFalta);
+  } catch (const std::exception& e) {
+    Fallo(e);
+  }
+  return false;
+}
+
 void TMForm::Finalizado(const Informe& informe) {
   Transformado = 1;
   const QString resumen = QString::fromStdString(ResumenInforme(informe));
@@ -216,15 +228,7 @@ void TMForm::BExportarClick() {
   ElegirArchivo();
   PreguntasCaja preguntas(this);
   ExportarRun run(DirectorioTrabajo(), preguntas);
-  try {
-    run.CargarDocumento(Ruta(ArchivoXML));
-  } catch (const ArchivoNoExiste&) {
-    FaltaArchivo(kNoExisteArchivo);
-    return;
-  } catch (const std::exception& e) {
-    Fallo(e);
-    return;
-  }
+  if (!Cargar([&] { run.CargarDocumento(Ruta(ArchivoXML)); }, kNoExisteArchivo)) return;
   // Without templates in the file the run keeps what the window holds.
   run.PlantillaSel = Cp1252(PlantillaSel);
   run.TurnoSel = Cp1252(TurnoSel);
@@ -257,15 +261,7 @@ void TMForm::BImportarClick() {
                                "desde el cual realiz\xF3 la Importaci\xF3n a Zarvelon"));
   ElegirArchivo();
   ImportarRun run(DirectorioTrabajo());
-  try {
-    run.Preparar(Ruta(ArchivoXML));
-  } catch (const ArchivoNoExiste&) {
-    FaltaArchivo(kNoExisteArchivoXmlOSolucion);
-    return;
-  } catch (const std::exception& e) {
-    Fallo(e);
-    return;
-  }
+  if (!Cargar([&] { run.Preparar(Ruta(ArchivoXML)); }, kNoExisteArchivoXmlOSolucion)) return;
   {
     const CatalogoPlantillas catalogo(run.documento());
     TPlantillas dlg(this, TPlantillas::kTagImportar, catalogo, ComboBoxValCast->currentText());

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QWidget>
 #include <exception>
+#include <functional>
 
 #include "entorno.h"
 
@@ -93,6 +94,9 @@ class TMForm : public QWidget {
   void FaltaArchivo(const char* mensaje);
   // A run that stopped on an error: the flag and the buttons stay as they are.
   void Fallo(const std::exception& e);
+  // Loads a run's input; false, after telling the user, when it is missing
+  // (`siFalta`, the tool's own message) or cannot be read.
+  bool Cargar(const std::function<void()>& cargar, const char* siFalta);
   // A run that completed.
   void Finalizado(const Informe& informe);
 

@@ -31,7 +31,7 @@ void ExportarRun::UsarDocumento(xml::Document documento, const fs::path& archivo
   AvisarCodificacion(avisos_, DocXML.fellBackTo1252(), ArchivoXML);
 }
 
-bool ExportarRun::tienePlantillas() const { return !DocXML.select(itaca::kPlantillasHorario).empty(); }
+bool ExportarRun::tienePlantillas() const { return DocXML.selectFirst(itaca::kPlantillasHorario).valid(); }
 
 void ExportarRun::AplicarPlantilla(const EleccionPlantilla& eleccion, std::string_view idioma) {
   PlantillaSel = eleccion.plantilla;
@@ -113,15 +113,7 @@ void ExportarRun::GuardarTablas() {
   }
   std::vector<io::StagedFile> staged = io::stageAll(archivos);
   io::commitAll(staged);
-  for (auto& f : staged) {
-    // An index of the old table would no longer match the new one.
-    fs::path mdx = f.target();
-    mdx.replace_extension(".MDX");
-    mdx = io::findFile(dir_, mdx.filename().string());
-    std::error_code ec;
-    if (fs::exists(mdx, ec) && !fs::remove(mdx, ec))
-      throw RunError("No se puede borrar el índice " + io::nombreArchivo(mdx) + ": " + ec.message());
-  }
+  for (auto& f : staged) io::removeTableIndex(f.target());
 }
 
 }  // namespace zi

@@ -1,10 +1,10 @@
 #include "exportar/lista_lecciones.h"
 
-#include <algorithm>
 #include <functional>
 #include <utility>
 
 #include "run/errores.h"
+#include "text/Clipper.h"
 #include "xml/itaca_paths.h"
 
 namespace zi {
@@ -24,10 +24,7 @@ void LeerLecciones(const xml::Document& documento, const std::function<void(List
   documento.forEach(itaca::kHorariosGrupo, [&](const xml::Element& e) {
     if (parar && parar->load(std::memory_order_relaxed)) return;
     e.attrs(nombres, valores);
-    for (auto& v : valores) {  // without surrounding blanks
-      v.erase(v.find_last_not_of(' ') + 1);
-      v.erase(0, std::min(v.find_first_not_of(' '), v.size()));
-    }
+    for (auto& v : valores) QuitarBlancosEn(v);
     lista.add(valores);
     if (lista.size() == kBloque) {
       bloque(std::exchange(lista, ListaLecciones{}));

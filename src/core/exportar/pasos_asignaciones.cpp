@@ -17,13 +17,7 @@
 namespace zi {
 namespace {
 
-std::string val(const xml::Element& e, std::string_view atributo) { return QuitarBlancos(e.attr(atributo)); }
 bool enBlanco(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
-// QuitarBlancos in place.
-void recortar(std::string& s) {
-  s.erase(s.find_last_not_of(' ') + 1);
-  s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
-}
 
 // The fields of ASIGT and GRUPOST that the steps use on every row, looked up
 // by name once per step.
@@ -101,7 +95,7 @@ void ExportarRun::GenerarAsignaciones() {
   const auto contenidos = DocXML.select(itaca::kContenidos);
   std::size_t filas = 0;
   for (const auto& e : contenidos) {
-    auto it = gruposDeCurso.find(val(e, C::curso));
+    auto it = gruposDeCurso.find(e.trimmedAttr(C::curso));
     if (it != gruposDeCurso.end()) filas += it->second.size();
   }
   asig.reserve(static_cast<dbf::RecNo>(std::min<std::size_t>(filas + filas / 2, 1u << 18)));
@@ -109,11 +103,11 @@ void ExportarRun::GenerarAsignaciones() {
   // Each group's first row: the rows after it copy what comes from the group.
   std::vector<dbf::RecNo> filaDeGrupo(grupos.recordCount() + 1, 0);
   for (const auto& e : contenidos) {
-    const std::string curso = val(e, C::curso), codigo = val(e, C::codigo);
+    const std::string curso = e.trimmedAttr(C::curso), codigo = e.trimmedAttr(C::codigo);
     std::string cod;
     if (auto r = nom.locate("ABREV_ITACA", codigo)) cod = nom.getText(*r, "COD");
-    if (cod.empty() && ComboBoxValCast == kCastellano) cod = codigoPorNombre(val(e, C::nombre_cas));
-    if (cod.empty() && ComboBoxValCast == kValencia) cod = codigoPorNombre(val(e, C::nombre_val));
+    if (cod.empty() && ComboBoxValCast == kCastellano) cod = codigoPorNombre(e.trimmedAttr(C::nombre_cas));
+    if (cod.empty() && ComboBoxValCast == kValencia) cod = codigoPorNombre(e.trimmedAttr(C::nombre_val));
     if (cod.empty()) {
       avisos_.add(TipoAviso::ContenidoSinAsignatura, {{"contenido", codigo}, {"curso", curso}},
                   "No se encuentra su asignatura ni por código ni por nombre: no tiene asignaciones.");
@@ -269,7 +263,7 @@ void ExportarRun::ImportarHorariosOcupaciones() {
   std::string valores[3];
   DocXML.forEach(itaca::kHorariosOcupaciones, [&](const xml::Element& e) {
     e.attrs(nombres, valores);
-    for (auto& v : valores) recortar(v);
+    for (auto& v : valores) QuitarBlancosEn(v);
     const std::string &ocupacion = valores[0], &docente = valores[1], &plantilla = valores[2];
     std::string K, T;
     if (auto r = nom.locate("ABREV_ITACA", ocupacion)) K = nom.getText(*r, nomCod);

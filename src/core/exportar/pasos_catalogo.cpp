@@ -15,7 +15,6 @@ namespace {
 using Datos = std::vector<std::pair<std::string, std::string>>;
 
 // An attribute as the steps use it: trimmed of blanks.
-std::string val(const xml::Element& e, std::string_view atributo) { return QuitarBlancos(e.attr(atributo)); }
 
 std::string primera(const std::string& s) { return Izquierda(s, 1); }
 
@@ -37,11 +36,12 @@ void ExportarRun::ImportarDocentes() {
   dbf::Table& t = tabla(tables::PROFT);
   CodigosDados dados(true);
   for (const auto& e : DocXML.select(itaca::kDocentes)) {
-    const std::string ap1 = val(e, D::apellido1), ap2 = val(e, D::apellido2), nom = val(e, D::nombre);
+    const std::string ap1 = e.trimmedAttr(D::apellido1), ap2 = e.trimmedAttr(D::apellido2),
+                      nom = e.trimmedAttr(D::nombre);
     const std::string nombre = ap1 + " " + ap2 + ", " + nom;
-    const std::string fecha = val(e, D::tipo_docente) == "D" ? val(e, D::fecha_ingreso) : "";
-    std::string email = val(e, D::email1);
-    if (email.empty()) email = val(e, D::email2);
+    const std::string fecha = e.trimmedAttr(D::tipo_docente) == "D" ? e.trimmedAttr(D::fecha_ingreso) : "";
+    std::string email = e.trimmedAttr(D::email1);
+    if (email.empty()) email = e.trimmedAttr(D::email2);
     std::string codigo = primera(ap1) + primera(ap2) + primera(nom);
     if (dados.contiene(codigo)) codigo = dados.primeroLibre(Izquierda(codigo, 3));
     dados.add(codigo);
@@ -49,9 +49,9 @@ void ExportarRun::ImportarDocentes() {
     t.setText(r, "ABREV", codigo);
     t.setText(r, "NOMBRE", nombre);
     t.setText(r, "EMAIL", email);
-    t.setText(r, "DNI", val(e, D::documento));
+    t.setText(r, "DNI", e.trimmedAttr(D::documento));
     t.setText(r, "F_TOMAPOS", fecha);
-    t.setText(r, "ENSENANZA", val(e, D::ensenanza));
+    t.setText(r, "ENSENANZA", e.trimmedAttr(D::ensenanza));
   }
 }
 
@@ -64,7 +64,7 @@ void ExportarRun::ImportarCursosGrupos() {
 
   PrimeraCoincidencia nivelDe;  // teaching branch -> its short name
   for (const auto& e : DocXML.select(itaca::kEnsenanzas))
-    nivelDe.emplace(val(e, itaca::ensenanza::ensenanza), val(e, itaca::ensenanza::abreviatura));
+    nivelDe.emplace(e.trimmedAttr(itaca::ensenanza::ensenanza), e.trimmedAttr(itaca::ensenanza::abreviatura));
   auto nivel = [&](const std::string& ensenanza) {
     auto it = nivelDe.find(ensenanza);
     return it == nivelDe.end() ? std::string() : it->second;
@@ -72,33 +72,34 @@ void ExportarRun::ImportarCursosGrupos() {
 
   namespace C = itaca::curso;
   for (const auto& e : DocXML.select(itaca::kCursos)) {
-    const std::string abreviatura = val(e, C::abreviatura);
-    if (val(e, C::padre).empty() && !(abreviatura.size() > 0 && abreviatura[0] >= '0' && abreviatura[0] <= '9')) {
-      avisos_.add(TipoAviso::CursoSinDigito, {{"curso", val(e, C::codigo)}, {"abreviatura", abreviatura}},
+    const std::string abreviatura = e.trimmedAttr(C::abreviatura);
+    const bool cifra = !abreviatura.empty() && abreviatura[0] >= '0' && abreviatura[0] <= '9';
+    if (e.trimmedAttr(C::padre).empty() && !cifra) {
+      avisos_.add(TipoAviso::CursoSinDigito, {{"curso", e.trimmedAttr(C::codigo)}, {"abreviatura", abreviatura}},
                   "Un curso sin curso padre cuya abreviatura no empieza por una cifra no se toma.");
       continue;
     }
     dbf::RecNo r = cursos.append();
     cursos.setText(r, "ABREV", Izquierda(abreviatura, 3));
     cursos.setText(r, "TURNO", TurnoSel);
-    cursos.setText(r, "NIVEL", nivel(val(e, C::ensenanza)));
+    cursos.setText(r, "NIVEL", nivel(e.trimmedAttr(C::ensenanza)));
     cursos.setText(r, "CURSO", primera(abreviatura));
-    cursos.setText(r, "CLAVE", val(e, C::codigo));
+    cursos.setText(r, "CLAVE", e.trimmedAttr(C::codigo));
     cursos.setText(r, "ESTUD", abreviatura);
   }
 
   PrimeraCoincidencia cursoDeGrupo;
   for (const auto& e : DocXML.select(itaca::kCursosGrupo))
-    cursoDeGrupo.emplace(val(e, itaca::curso_grupo::grupo), val(e, itaca::curso_grupo::curso));
+    cursoDeGrupo.emplace(e.trimmedAttr(itaca::curso_grupo::grupo), e.trimmedAttr(itaca::curso_grupo::curso));
 
   namespace G = itaca::grupo;
   CodigosDados dados(true);
   for (const auto& e : DocXML.select(itaca::kGrupos)) {
-    const std::string clave = val(e, G::codigo);
-    const std::string ensenanza = val(e, G::ensenanza);
+    const std::string clave = e.trimmedAttr(G::codigo);
+    const std::string ensenanza = e.trimmedAttr(G::ensenanza);
     auto cg = cursoDeGrupo.find(clave);
-    std::string tutor = val(e, G::tutor_ppal);
-    if (tutor.empty()) tutor = val(e, G::tutor_sec);
+    std::string tutor = e.trimmedAttr(G::tutor_ppal);
+    if (tutor.empty()) tutor = e.trimmedAttr(G::tutor_sec);
     std::string abrevTutor;
     if (auto p = profes.locate("DNI", tutor)) {
       abrevTutor = profes.getText(*p, "ABREV");
@@ -114,11 +115,11 @@ void ExportarRun::ImportarCursosGrupos() {
 
     dbf::RecNo r = grupos.append();
     grupos.setText(r, "ABREV", codigo);
-    grupos.setText(r, "TURNO", val(e, G::turno));
+    grupos.setText(r, "TURNO", e.trimmedAttr(G::turno));
     grupos.setText(r, "NIVEL", nivel(ensenanza));
     grupos.setText(r, "CURSO", primera(clave));
     grupos.setText(r, "GRUPO", Derecha(clave, 1));
-    grupos.setText(r, "DESCRIP", val(e, G::nombre));
+    grupos.setText(r, "DESCRIP", e.trimmedAttr(G::nombre));
     grupos.setText(r, "MARCO", "0");
     grupos.setText(r, "CLAVE", clave);
     grupos.setText(r, "CLAVECURSO", cg == cursoDeGrupo.end() ? std::string() : cg->second);
@@ -134,13 +135,13 @@ void ExportarRun::ImportarContenidos() {
   dbf::Table& cursos = tabla(tables::CURSOST);
   const bool valenciano = ComboBoxValCast == kValencia;
   for (const auto& e : DocXML.select(itaca::kContenidos)) {
-    const std::string c = val(e, C::codigo);
+    const std::string c = e.trimmedAttr(C::codigo);
     std::string nivel, curso;
-    if (auto r = cursos.locate("CLAVE", val(e, C::curso))) {
+    if (auto r = cursos.locate("CLAVE", e.trimmedAttr(C::curso))) {
       nivel = cursos.getText(*r, "NIVEL");
       curso = cursos.getText(*r, "CURSO");
     }
-    const std::string nombre = val(e, valenciano ? C::nombre_val : C::nombre_cas);
+    const std::string nombre = e.trimmedAttr(valenciano ? C::nombre_val : C::nombre_cas);
     NombresUsados.insert(nombre);
     if (!ContenidosUsados.count(c)) {
       const std::string corto = c.size() > 10 ? Izquierda(c, 8) + Derecha(c, 2) : c;
@@ -173,8 +174,8 @@ void ExportarRun::ImportarOcupaciones() {
   dbf::Table& asig = tabla(tables::ASIGNOMT);
   const bool valenciano = ComboBoxValCast == kValencia;
   for (const auto& e : DocXML.select(itaca::kOcupaciones)) {
-    const std::string c = val(e, O::codigo);
-    const std::string nombre = val(e, valenciano ? O::nombre_val : O::nombre_cas);
+    const std::string c = e.trimmedAttr(O::codigo);
+    const std::string nombre = e.trimmedAttr(valenciano ? O::nombre_val : O::nombre_cas);
     std::string tarea = "*" + Derecha(c, 3);
     if (NombresUsados.count(nombre)) {
       avisos_.add(TipoAviso::OcupacionNombreRepetido, {{"ocupación", c}, {"nombre", nombre}},
@@ -216,8 +217,8 @@ void ExportarRun::ImportarAulas() {
   dbf::Table& t = tabla(tables::AULAT);
   CodigosDados dados(true);
   for (const auto& e : DocXML.select(itaca::kAulas)) {
-    const std::string nombre = val(e, A::nombre);
-    const std::string itaca = val(e, A::codigo);
+    const std::string nombre = e.trimmedAttr(A::nombre);
+    const std::string itaca = e.trimmedAttr(A::codigo);
     std::string codigo = itaca.empty() ? Izquierda(nombre, 4) : itaca;
     if (dados.contiene(codigo)) codigo = dados.primeroLibre(codigo.size() > 10 ? Izquierda(codigo, 9) : codigo);
     if (codigo.size() > 10) codigo = dados.primeroLibre(Izquierda(codigo, 8));

@@ -46,7 +46,7 @@ void ImportarRun::Preparar(const fs::path& archivo) {
   ArchivoXML = archivo;
 }
 
-std::string ImportarRun::CursoDelArchivo() const { return QuitarBlancos(DocXML.root().attr(itaca::centro::curso)); }
+std::string ImportarRun::CursoDelArchivo() const { return DocXML.root().trimmedAttr(itaca::centro::curso); }
 
 std::string ImportarRun::PlantillaAnterior() const {
   try {
@@ -113,8 +113,8 @@ void ImportarRun::Ejecutar() {
 
   namespace C = itaca::centro;
   const xml::Element viejo = DocXML.root();
-  const std::string codigo = QuitarBlancos(viejo.attr(C::codigo)), denominacion =
-                        QuitarBlancos(viejo.attr(C::denominacion)), version = QuitarBlancos(viejo.attr(C::version));
+  const std::string codigo = viejo.trimmedAttr(C::codigo), denominacion = viejo.trimmedAttr(C::denominacion),
+                    version = viejo.trimmedAttr(C::version);
 
   xml::Element centro = DocXML.replaceRoot(itaca::element::centro);
   centro.setAttr(C::codigo, codigo);
@@ -244,10 +244,7 @@ void ImportarRun::Ejecutar() {
   archivos.emplace_back(ArchivoResultado(), DocXML.serialize());
   archivos.emplace_back(io::findFile(dir_, std::string(tables::DIASHORAST) + ".DBF"), tramos.serialize());
   io::commitAll(archivos);
-  fs::path mdx = io::findFile(dir_, std::string(tables::DIASHORAST) + ".MDX");
-  std::error_code ec;
-  if (fs::exists(mdx, ec) && !fs::remove(mdx, ec))
-    throw RunError("No se puede borrar el índice " + io::nombreArchivo(mdx) + ": " + ec.message());
+  io::removeTableIndex(archivos.back().target());
 }
 
 }  // namespace zi

@@ -132,18 +132,29 @@ void Choques(const Informe& inf, const std::vector<HorarioSemanal>& horarios, co
 
 const char* NombreDia(long long dia) {
   static const char* const dias[7] = {"Lunes", "Martes", "Mi\xC3\xA9rcoles", "Jueves",
-                                      "Viernes", "S\xC3\xA1" "bado", "Domingo"};
+                                      "Viernes", ("S\xC3\xA1" "bado"), "Domingo"};
   return dia >= 1 && dia <= 7 ? dias[dia - 1] : "";
 }
 
-Informe InformeExportar(const ExportarRun& run) {
+namespace {
+
+// What both reports begin with: direction, moment, files and template.
+template <class Run>
+Informe Cabecera(Sentido sentido, const Run& run) {
   Informe inf;
-  inf.sentido = Sentido::ItacaAZarvelon;
+  inf.sentido = sentido;
   inf.fecha = text::AhoraLocal("%d/%m/%Y %H:%M");
   inf.archivo = io::nombreArchivo(run.ArchivoXML);
   inf.directorio = io::nombreArchivo(run.directorio());
   inf.plantilla = U(run.PlantillaSel);
-  if (run.documento().select(itaca::kHorariosGrupo).empty())
+  return inf;
+}
+
+}  // namespace
+
+Informe InformeExportar(const ExportarRun& run) {
+  Informe inf = Cabecera(Sentido::ItacaAZarvelon, run);
+  if (!run.documento().selectFirst(itaca::kHorariosGrupo).valid())
     inf.alcance = "El archivo no trae horarios de grupo";
   else if (run.SoloPlantillaSel == 1)
     inf.alcance = "Solo los horarios de la plantilla " + inf.plantilla;
@@ -192,12 +203,7 @@ Informe InformeExportar(const ExportarRun& run) {
 }
 
 Informe InformeImportar(const ImportarRun& run) {
-  Informe inf;
-  inf.sentido = Sentido::ZarvelonAItaca;
-  inf.fecha = text::AhoraLocal("%d/%m/%Y %H:%M");
-  inf.archivo = io::nombreArchivo(run.ArchivoXML);
-  inf.directorio = io::nombreArchivo(run.directorio());
-  inf.plantilla = U(run.PlantillaSel);
+  Informe inf = Cabecera(Sentido::ZarvelonAItaca, run);
   inf.resultado = io::nombreArchivo(run.ArchivoResultado());
   inf.curso = U(run.CursoDestino);
   inf.recuentos.push_back({"Horarios de grupo", "clases escritas para ITACA", run.horariosGrupo()});

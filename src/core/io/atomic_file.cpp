@@ -245,6 +245,15 @@ void commitAll(std::vector<StagedFile>& files) {
 
 void writeAtomically(const fs::path& target, std::string_view bytes) { StagedFile(target, bytes).commit(); }
 
+void removeTableIndex(const fs::path& table) {
+  fs::path mdx = table;
+  mdx.replace_extension(".MDX");
+  mdx = findFile(table.parent_path(), mdx.filename().string());
+  std::error_code ec;
+  if (fs::exists(mdx, ec) && !fs::remove(mdx, ec))
+    throw FileError("No se puede borrar el índice " + nombreArchivo(mdx) + ": " + ec.message());
+}
+
 std::string readAll(const fs::path& path) {
   std::FILE* f = abrir(path, false);
   if (!f) throw FileError("No se puede leer " + nombreArchivo(path) + ": " + razon(errno));

@@ -66,6 +66,11 @@ void commitAll(std::vector<StagedFile>& files);
 // naming the file and the reason.
 void writeAtomically(const std::filesystem::path& target, std::string_view bytes);
 
+// Removes the dBase index (.MDX, its name compared without regard to case)
+// beside a table just replaced: it would no longer match the new table.
+// Throws FileError when it is there and cannot be removed.
+void removeTableIndex(const std::filesystem::path& table);
+
 // The path as UTF-8 text, for messages.
 std::string nombreArchivo(const std::filesystem::path& path);
 

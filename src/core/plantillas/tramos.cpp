@@ -11,7 +11,7 @@ namespace {
 const char* const kDiasValencia[7] = {"Dilluns", "Dimarts", "Dimecres", "Dijous",
                                       "Divendres", "Dissabte", "Diumenge"};
 const char* const kDiasCastellano[7] = {"Lunes", "Martes", "Mi\xE9rcoles", "Jueves",
-                                        "Viernes", "S\xE1" "bado", "Domingo"};
+                                        "Viernes", ("S\xE1" "bado"), "Domingo"};
 
 bool digito(char c) { return c >= '0' && c <= '9'; }
 

@@ -664,20 +664,17 @@ char* Table::rawMut(RecNo r, int field) {
   return data_.data() + static_cast<std::size_t>(r - 1) * (recordLength_ - 1) + f.offset;
 }
 
-RecNo Table::append() {
-  if (recordCount() == std::numeric_limits<RecNo>::max()) throw DbfError(name_ + ": la tabla está llena");
-  data_.append(blank_);
-  deleted_.push_back(false);
-  const RecNo r = recordCount();
-  for (auto& [key, ix] : indexes_) ix.rows.insert(keyOf(ix, r), r);
-  return r;
-}
+RecNo Table::append() { return appendRecord(blank_, 0); }
 
 RecNo Table::appendCopy(RecNo from) {
   checkRow(from);
+  return appendRecord(data_, static_cast<std::size_t>(from - 1) * (static_cast<std::size_t>(recordLength_) - 1));
+}
+
+RecNo Table::appendRecord(const std::string& source, std::size_t at) {
   if (recordCount() == std::numeric_limits<RecNo>::max()) throw DbfError(name_ + ": la tabla está llena");
-  const std::size_t w = static_cast<std::size_t>(recordLength_) - 1;
-  data_.append(data_, static_cast<std::size_t>(from - 1) * w, w);
+  // `source` may be data_ itself: append copes with that.
+  data_.append(source, at, static_cast<std::size_t>(recordLength_) - 1);
   deleted_.push_back(false);
   const RecNo r = recordCount();
   for (auto& [key, ix] : indexes_) ix.rows.insert(keyOf(ix, r), r);

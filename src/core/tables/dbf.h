@@ -255,6 +255,9 @@ class Table {
   Table() = default;
   void copyFrom(const Table& other);
   void prepareFields();  // fills kinds_ and blank_ once the fields are known
+  // Appends a record copied from `source` at byte `at` (blank_, or a row of
+  // data_) and puts it in every index.
+  RecNo appendRecord(const std::string& source, std::size_t at);
   // Forgets an index (to be built again when asked for); returns the next.
   std::map<std::string, Index, std::less<>>::iterator dropIndex(
       std::map<std::string, Index, std::less<>>::iterator it);

@@ -1,5 +1,7 @@
 #include "text/Clipper.h"
 
+#include <algorithm>
+
 namespace zi {
 
 std::string QuitarBlancosIzq(std::string_view s) {
@@ -19,6 +21,11 @@ std::string QuitarBlancos(std::string_view s) {
   while (e > 0 && s[e - 1] == ' ') --e;
   while (b < e && s[b] == ' ') ++b;
   return std::string(s.substr(b, e - b));
+}
+
+void QuitarBlancosEn(std::string& s) {
+  s.erase(s.find_last_not_of(' ') + 1);
+  s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
 }
 
 std::string Izquierda(std::string_view s, long n) {

@@ -10,6 +10,8 @@ namespace zi {
 
 // Without leading and trailing blanks (trailing ones first).
 std::string QuitarBlancos(std::string_view s);
+// The same in place, without a new string.
+void QuitarBlancosEn(std::string& s);
 // Without leading blanks.
 std::string QuitarBlancosIzq(std::string_view s);
 // Without trailing blanks.

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "io/atomic_file.h"
+#include "text/Clipper.h"
 #include "text/cp1252.h"
 
 namespace zi::xml {
@@ -343,6 +344,8 @@ void Element::attrs(const AttrNames& names, std::string* values) const {
     }
   }
 }
+
+std::string Element::trimmedAttr(std::string_view name) const { return QuitarBlancos(attr(name)); }
 
 bool Element::hasAttr(std::string_view name) const {
   return static_cast<bool>(findAttr(node_, name));

@@ -71,6 +71,8 @@ class Element {
   // The attribute's value in Windows-1252, as it stands (not trimmed);
   // the empty text when the element has no such attribute.
   std::string attr(std::string_view name) const;
+  // attr() without leading and trailing blanks, as the runs read values.
+  std::string trimmedAttr(std::string_view name) const;
   // attr() of several names at once, in one pass over the element's
   // attributes: values[i] for the i-th name.
   void attrs(const AttrNames& names, std::string* values) const;
